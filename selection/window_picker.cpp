@@ -1,0 +1,7 @@
+#include "selection/window_picker.h"
+
+namespace framelark {
+
+void OnFlashTimer() {}
+
+}  // namespace framelark

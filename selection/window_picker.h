@@ -1,0 +1,10 @@
+// The window picker: a flashing outline marks the window under the mouse
+// until the user clicks it.
+#pragma once
+
+namespace framelark {
+
+// The flash timer 时钟_闪烁's event.
+void OnFlashTimer();
+
+}  // namespace framelark
