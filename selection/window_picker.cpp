@@ -2,6 +2,7 @@
 
 namespace framelark {
 
+void OpenOutlineWindow() {}
 void OnFlashTimer() {}
 
 }  // namespace framelark

@@ -4,6 +4,9 @@
 
 namespace framelark {
 
+// Opens OutlineWindow (hidden) in dialog mode over MainWindow; returns at once.
+void OpenOutlineWindow();
+
 // The flash timer 时钟_闪烁's event.
 void OnFlashTimer();
 

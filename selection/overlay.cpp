@@ -1,0 +1,7 @@
+#include "selection/overlay.h"
+
+namespace framelark {
+
+void OpenOverlayWindow() {}
+
+}  // namespace framelark
