@@ -23,33 +23,50 @@ constexpr std::uint32_t kBiBitfields = 3;
 }  // namespace
 
 std::optional<PixelImage> ReadBitmapFile(const std::uint8_t* data, std::size_t size) {
-  if (data == nullptr || size < 14 + 40) return std::nullopt;
-  if (data[0] != 'B' || data[1] != 'M') return std::nullopt;
+  PixelImage image;
+  if (!ReadBitmapFileInto(data, size, image)) return std::nullopt;
+  return image;
+}
+
+bool ReadBitmapFileInto(const std::uint8_t* data, std::size_t size, PixelImage& image) {
+  if (data == nullptr || size < 14 + 40) return false;
+  if (data[0] != 'B' || data[1] != 'M') return false;
   const std::uint32_t pixel_offset = Read32(data + 10);
   const std::uint32_t header_size = Read32(data + 14);
-  if (header_size < 40 || header_size > size - 14) return std::nullopt;
+  if (header_size < 40 || header_size > size - 14) return false;
   const std::int32_t width = static_cast<std::int32_t>(Read32(data + 18));
   const std::int32_t raw_height = static_cast<std::int32_t>(Read32(data + 22));
   const std::uint16_t planes = Read16(data + 26);
   const std::uint16_t bits = Read16(data + 28);
   const std::uint32_t compression = Read32(data + 30);
-  if (planes != 1 || (bits != 24 && bits != 32)) return std::nullopt;
+  if (planes != 1 || (bits != 24 && bits != 32)) return false;
   // 32-bit bitmaps with the standard masks come as BI_BITFIELDS from some
   // writers; the layout is the same.
-  if (compression != kBiRgb && !(bits == 32 && compression == kBiBitfields)) return std::nullopt;
-  if (width <= 0 || width > kMaxBitmapSide) return std::nullopt;
+  if (compression != kBiRgb && !(bits == 32 && compression == kBiBitfields)) return false;
+  if (compression == kBiBitfields) {
+    // The masks follow a 40-byte header and sit inside the later versions.
+    const std::uint64_t masks_end = 14 + 40 + 12;
+    if (masks_end > size || (header_size < 52 && masks_end > pixel_offset)) return false;
+    if (Read32(data + 54) != 0x00FF0000u || Read32(data + 58) != 0x0000FF00u ||
+        Read32(data + 62) != 0x000000FFu) {
+      return false;
+    }
+  }
+  if (width <= 0 || width > kMaxBitmapSide) return false;
   if (raw_height == 0 || raw_height < -kMaxBitmapSide || raw_height > kMaxBitmapSide) {
-    return std::nullopt;
+    return false;
   }
   const bool top_down = raw_height < 0;
   const int height = top_down ? -raw_height : raw_height;
   const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
   const std::uint64_t needed = static_cast<std::uint64_t>(pixel_offset) + stride * height;
   if (pixel_offset < 14 + static_cast<std::uint64_t>(header_size) || needed > size) {
-    return std::nullopt;
+    return false;
   }
 
-  PixelImage image(width, height);
+  image.width = width;
+  image.height = height;
+  image.pixels.resize(static_cast<std::size_t>(width) * height);
   const int bytes_per_pixel = bits / 8;
   for (int y = 0; y < height; ++y) {
     const int source_row = top_down ? y : height - 1 - y;
@@ -61,7 +78,7 @@ std::optional<PixelImage> ReadBitmapFile(const std::uint8_t* data, std::size_t s
                static_cast<std::uint32_t>(p[2]) << 16;
     }
   }
-  return image;
+  return true;
 }
 
 std::vector<std::uint8_t> WriteBitmapFile(const PixelImage& image) {

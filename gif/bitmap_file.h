@@ -20,6 +20,10 @@ struct PixelImage {
       : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, fill) {}
   std::uint32_t& At(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
   std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  std::uint32_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
+  const std::uint32_t* Row(int y) const {
+    return pixels.data() + static_cast<std::size_t>(y) * width;
+  }
 };
 
 // Largest side accepted from a bitmap file; bigger claims are refused before
@@ -34,6 +38,10 @@ std::optional<PixelImage> ReadBitmapFile(const std::uint8_t* data, std::size_t s
 inline std::optional<PixelImage> ReadBitmapFile(const std::vector<std::uint8_t>& bytes) {
   return ReadBitmapFile(bytes.data(), bytes.size());
 }
+
+// The same into `image`, reusing its storage; `image` is unchanged when the
+// data is refused.
+bool ReadBitmapFileInto(const std::uint8_t* data, std::size_t size, PixelImage& image);
 
 // Writes a 32-bit top-down bitmap file, the form grabs and canvases give.
 std::vector<std::uint8_t> WriteBitmapFile(const PixelImage& image);

@@ -1,0 +1,53 @@
+// LZW compression as GIF image data uses it: variable code width from
+// min_code_size + 1 up to 12 bits, a clear code at the start and whenever
+// the code table is full, an end-of-information code at the end. Codes are
+// packed least significant bit first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace framelark {
+
+// Compresses `count` colour indices (each below 1 << min_code_size) and
+// appends the packed code stream to `out`. min_code_size is 2..8. The
+// encoder keeps its tables between calls so that frames do not reallocate.
+class LzwEncoder {
+ public:
+  LzwEncoder();
+  void Encode(const std::uint8_t* indices, std::size_t count, int min_code_size,
+              std::vector<std::uint8_t>& out);
+
+  // The same in pieces: Begin, any number of Add calls, Finish.
+  void Begin(int min_code_size, std::vector<std::uint8_t>& out);
+  void Add(const std::uint8_t* indices, std::size_t count);
+  void Finish();
+
+ private:
+  static constexpr int kHashBits = 13;
+  static constexpr std::uint32_t kHashSize = 1u << kHashBits;
+  void ClearTable();
+  void Put(std::uint32_t code);
+  std::vector<std::uint8_t>* out_ = nullptr;
+  std::uint64_t bit_buffer_ = 0;
+  int bit_count_ = 0;
+  std::uint32_t clear_code_ = 0;
+  std::uint32_t next_code_ = 0;
+  int min_code_size_ = 2;
+  int bits_ = 3;
+  std::int32_t current_ = -1;  // code of the string matched so far, -1 none
+  // Hash slots: key (prefix << 8 | byte) + 1 in the low 20 bits, the table
+  // generation in the high 12 bits, so a clear code is a generation bump.
+  std::vector<std::uint32_t> keys_;
+  std::vector<std::uint16_t> codes_;
+  std::uint32_t generation_ = 0;
+};
+
+// Decompresses a packed code stream into at most `max_pixels` indices.
+// Returns the number of indices produced; stops at the end-of-information
+// code, at the end of the data or at the first invalid code.
+std::size_t LzwDecode(const std::uint8_t* data, std::size_t size, int min_code_size,
+                      std::uint8_t* pixels, std::size_t max_pixels);
+
+}  // namespace framelark

@@ -1,0 +1,352 @@
+#include "gif/palette.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "gif/remap.h"
+
+namespace framelark {
+
+ExactPalette::ExactPalette() : keys_(kSlots, 0), values_(kSlots, 0) {}
+
+void ExactPalette::Clear() {
+  std::fill(keys_.begin(), keys_.end(), 0u);
+  colors_.clear();
+}
+
+namespace {
+inline std::uint32_t SlotOf(std::uint32_t color, std::size_t slots) {
+  return static_cast<std::uint32_t>((color * 2654435761u) >> 22) & (slots - 1);
+}
+}  // namespace
+
+bool ExactPalette::Insert(std::uint32_t color, std::size_t limit) {
+  const std::uint32_t key = (color & 0xFFFFFFu) | 0x01000000u;
+  std::uint32_t slot = SlotOf(color & 0xFFFFFFu, kSlots);
+  while (keys_[slot] != 0) {
+    if (keys_[slot] == key) return true;
+    slot = (slot + 1) & (kSlots - 1);
+  }
+  if (colors_.size() >= limit) return false;
+  keys_[slot] = key;
+  values_[slot] = static_cast<std::uint16_t>(colors_.size());
+  colors_.push_back(color & 0xFFFFFFu);
+  return true;
+}
+
+bool ExactPalette::Add(const std::uint32_t* pixels, const std::uint8_t* use, std::size_t count,
+                       std::size_t limit) {
+  limit = std::min(limit, kSlots / 4);
+  std::uint32_t last = 0;
+  bool have_last = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (use != nullptr && use[i] == 0) continue;
+    const std::uint32_t c = pixels[i];
+    if (have_last && c == last) continue;
+    if (!Insert(c, limit)) return false;
+    last = c;
+    have_last = true;
+  }
+  return true;
+}
+
+int ExactPalette::IndexOf(std::uint32_t color) const {
+  const std::uint32_t key = (color & 0xFFFFFFu) | 0x01000000u;
+  std::uint32_t slot = SlotOf(color & 0xFFFFFFu, kSlots);
+  while (keys_[slot] != 0) {
+    if (keys_[slot] == key) return values_[slot];
+    slot = (slot + 1) & (kSlots - 1);
+  }
+  return -1;
+}
+
+ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* use,
+                              std::size_t count) {
+  constexpr std::size_t kCells = 32 * 32 * 32;
+  std::vector<std::uint32_t> n(kCells, 0);
+  std::vector<std::array<std::uint64_t, 3>> sum(kCells, {0, 0, 0});
+  ColorHistogram h;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (use != nullptr && use[i] == 0) continue;
+    const std::uint32_t c = pixels[i];
+    const std::uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    const std::size_t cell = (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+    ++n[cell];
+    sum[cell][0] += r;
+    sum[cell][1] += g;
+    sum[cell][2] += b;
+  }
+  for (std::size_t cell = 0; cell < kCells; ++cell) {
+    if (n[cell] == 0) continue;
+    const std::uint64_t k = n[cell];
+    const std::uint32_t r = static_cast<std::uint32_t>((sum[cell][0] + k / 2) / k);
+    const std::uint32_t g = static_cast<std::uint32_t>((sum[cell][1] + k / 2) / k);
+    const std::uint32_t b = static_cast<std::uint32_t>((sum[cell][2] + k / 2) / k);
+    h.cells.push_back({n[cell], r << 16 | g << 8 | b});
+    h.total += k;
+  }
+  return h;
+}
+
+namespace {
+
+// Cumulative moments on a 33^3 grid (index 0 is the empty border).
+constexpr int kSide = 33;
+inline int Idx(int r, int g, int b) { return (r * kSide + g) * kSide + b; }
+
+struct Box {
+  int r0, r1, g0, g1, b0, b1;
+  int volume;
+};
+
+struct Moments {
+  std::vector<std::int64_t> w, r, g, b;
+  std::vector<double> m2;
+  Moments() : w(kSide * kSide * kSide), r(w.size()), g(w.size()), b(w.size()), m2(w.size()) {}
+};
+
+template <typename T>
+T Vol(const Box& c, const std::vector<T>& m) {
+  return m[Idx(c.r1, c.g1, c.b1)] - m[Idx(c.r1, c.g1, c.b0)] - m[Idx(c.r1, c.g0, c.b1)] +
+         m[Idx(c.r1, c.g0, c.b0)] - m[Idx(c.r0, c.g1, c.b1)] + m[Idx(c.r0, c.g1, c.b0)] +
+         m[Idx(c.r0, c.g0, c.b1)] - m[Idx(c.r0, c.g0, c.b0)];
+}
+
+enum Axis { kRed, kGreen, kBlue };
+
+std::int64_t Bottom(const Box& c, Axis d, const std::vector<std::int64_t>& m) {
+  switch (d) {
+    case kRed:
+      return -m[Idx(c.r0, c.g1, c.b1)] + m[Idx(c.r0, c.g1, c.b0)] + m[Idx(c.r0, c.g0, c.b1)] -
+             m[Idx(c.r0, c.g0, c.b0)];
+    case kGreen:
+      return -m[Idx(c.r1, c.g0, c.b1)] + m[Idx(c.r1, c.g0, c.b0)] + m[Idx(c.r0, c.g0, c.b1)] -
+             m[Idx(c.r0, c.g0, c.b0)];
+    default:
+      return -m[Idx(c.r1, c.g1, c.b0)] + m[Idx(c.r1, c.g0, c.b0)] + m[Idx(c.r0, c.g1, c.b0)] -
+             m[Idx(c.r0, c.g0, c.b0)];
+  }
+}
+
+std::int64_t Top(const Box& c, Axis d, int pos, const std::vector<std::int64_t>& m) {
+  switch (d) {
+    case kRed:
+      return m[Idx(pos, c.g1, c.b1)] - m[Idx(pos, c.g1, c.b0)] - m[Idx(pos, c.g0, c.b1)] +
+             m[Idx(pos, c.g0, c.b0)];
+    case kGreen:
+      return m[Idx(c.r1, pos, c.b1)] - m[Idx(c.r1, pos, c.b0)] - m[Idx(c.r0, pos, c.b1)] +
+             m[Idx(c.r0, pos, c.b0)];
+    default:
+      return m[Idx(c.r1, c.g1, pos)] - m[Idx(c.r1, c.g0, pos)] - m[Idx(c.r0, c.g1, pos)] +
+             m[Idx(c.r0, c.g0, pos)];
+  }
+}
+
+double Variance(const Box& c, const Moments& m) {
+  const double dr = static_cast<double>(Vol(c, m.r));
+  const double dg = static_cast<double>(Vol(c, m.g));
+  const double db = static_cast<double>(Vol(c, m.b));
+  const double w = static_cast<double>(Vol(c, m.w));
+  if (w <= 0) return 0;
+  return Vol(c, m.m2) - (dr * dr + dg * dg + db * db) / w;
+}
+
+double Maximize(const Box& c, Axis d, int first, int last, int* cut, const Moments& m,
+                std::int64_t whole_r, std::int64_t whole_g, std::int64_t whole_b,
+                std::int64_t whole_w) {
+  const std::int64_t base_r = Bottom(c, d, m.r), base_g = Bottom(c, d, m.g);
+  const std::int64_t base_b = Bottom(c, d, m.b), base_w = Bottom(c, d, m.w);
+  double best = 0;
+  *cut = -1;
+  for (int i = first; i < last; ++i) {
+    std::int64_t hr = base_r + Top(c, d, i, m.r), hg = base_g + Top(c, d, i, m.g);
+    std::int64_t hb = base_b + Top(c, d, i, m.b), hw = base_w + Top(c, d, i, m.w);
+    if (hw == 0) continue;
+    double t = (static_cast<double>(hr) * hr + static_cast<double>(hg) * hg +
+                static_cast<double>(hb) * hb) /
+               static_cast<double>(hw);
+    hr = whole_r - hr;
+    hg = whole_g - hg;
+    hb = whole_b - hb;
+    hw = whole_w - hw;
+    if (hw == 0) continue;
+    t += (static_cast<double>(hr) * hr + static_cast<double>(hg) * hg +
+          static_cast<double>(hb) * hb) /
+         static_cast<double>(hw);
+    if (t > best) {
+      best = t;
+      *cut = i;
+    }
+  }
+  return best;
+}
+
+bool CutBox(Box& a, Box& b, const Moments& m) {
+  const std::int64_t wr = Vol(a, m.r), wg = Vol(a, m.g), wb = Vol(a, m.b), ww = Vol(a, m.w);
+  int cr, cg, cb;
+  const double mr = Maximize(a, kRed, a.r0 + 1, a.r1, &cr, m, wr, wg, wb, ww);
+  const double mg = Maximize(a, kGreen, a.g0 + 1, a.g1, &cg, m, wr, wg, wb, ww);
+  const double mb = Maximize(a, kBlue, a.b0 + 1, a.b1, &cb, m, wr, wg, wb, ww);
+  Axis dir;
+  if (mr >= mg && mr >= mb) {
+    dir = kRed;
+    if (cr < 0) return false;
+  } else if (mg >= mr && mg >= mb) {
+    dir = kGreen;
+  } else {
+    dir = kBlue;
+  }
+  b.r1 = a.r1;
+  b.g1 = a.g1;
+  b.b1 = a.b1;
+  switch (dir) {
+    case kRed:
+      b.r0 = a.r1 = cr;
+      b.g0 = a.g0;
+      b.b0 = a.b0;
+      break;
+    case kGreen:
+      if (cg < 0) return false;
+      b.g0 = a.g1 = cg;
+      b.r0 = a.r0;
+      b.b0 = a.b0;
+      break;
+    case kBlue:
+      if (cb < 0) return false;
+      b.b0 = a.b1 = cb;
+      b.r0 = a.r0;
+      b.g0 = a.g0;
+      break;
+  }
+  a.volume = (a.r1 - a.r0) * (a.g1 - a.g0) * (a.b1 - a.b0);
+  b.volume = (b.r1 - b.r0) * (b.g1 - b.g0) * (b.b1 - b.b0);
+  return true;
+}
+
+}  // namespace
+
+ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
+  ColorTable palette;
+  if (histogram.cells.empty() || max_colors <= 0) return palette;
+  if (histogram.cells.size() <= static_cast<std::size_t>(max_colors)) {
+    for (const auto& cell : histogram.cells) palette.push_back(cell.color);
+    return palette;
+  }
+  Moments m;
+  for (const auto& cell : histogram.cells) {
+    const int r = (cell.color >> 16) & 0xFF, g = (cell.color >> 8) & 0xFF, b = cell.color & 0xFF;
+    const int i = Idx((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
+    const std::int64_t n = cell.count;
+    m.w[i] += n;
+    m.r[i] += n * r;
+    m.g[i] += n * g;
+    m.b[i] += n * b;
+    m.m2[i] += static_cast<double>(n) * (r * r + g * g + b * b);
+  }
+  // Turn the cell values into cumulative moments.
+  for (int r = 1; r < kSide; ++r) {
+    std::int64_t area_w[kSide] = {}, area_r[kSide] = {}, area_g[kSide] = {}, area_b[kSide] = {};
+    double area_2[kSide] = {};
+    for (int g = 1; g < kSide; ++g) {
+      std::int64_t lw = 0, lr = 0, lg = 0, lb = 0;
+      double l2 = 0;
+      for (int b = 1; b < kSide; ++b) {
+        const int i = Idx(r, g, b);
+        lw += m.w[i];
+        lr += m.r[i];
+        lg += m.g[i];
+        lb += m.b[i];
+        l2 += m.m2[i];
+        area_w[b] += lw;
+        area_r[b] += lr;
+        area_g[b] += lg;
+        area_b[b] += lb;
+        area_2[b] += l2;
+        const int p = Idx(r - 1, g, b);
+        m.w[i] = m.w[p] + area_w[b];
+        m.r[i] = m.r[p] + area_r[b];
+        m.g[i] = m.g[p] + area_g[b];
+        m.b[i] = m.b[p] + area_b[b];
+        m.m2[i] = m.m2[p] + area_2[b];
+      }
+    }
+  }
+  std::vector<Box> boxes(static_cast<std::size_t>(max_colors));
+  std::vector<double> variance(boxes.size(), 0.0);
+  boxes[0] = Box{0, kSide - 1, 0, kSide - 1, 0, kSide - 1, 0};
+  int count = max_colors;
+  int next = 0;
+  for (int i = 1; i < max_colors; ++i) {
+    if (CutBox(boxes[next], boxes[i], m)) {
+      variance[next] = boxes[next].volume > 1 ? Variance(boxes[next], m) : 0.0;
+      variance[i] = boxes[i].volume > 1 ? Variance(boxes[i], m) : 0.0;
+    } else {
+      variance[next] = 0.0;
+      --i;
+    }
+    next = 0;
+    double best = variance[0];
+    for (int k = 1; k <= i; ++k) {
+      if (variance[k] > best) {
+        best = variance[k];
+        next = k;
+      }
+    }
+    if (best <= 0.0) {
+      count = i + 1;
+      break;
+    }
+  }
+  for (int k = 0; k < count; ++k) {
+    const std::int64_t w = Vol(boxes[k], m.w);
+    if (w <= 0) continue;
+    const auto mean = [w](std::int64_t s) {
+      return static_cast<std::uint32_t>(std::clamp<std::int64_t>((s + w / 2) / w, 0, 255));
+    };
+    palette.push_back(mean(Vol(boxes[k], m.r)) << 16 | mean(Vol(boxes[k], m.g)) << 8 |
+                      mean(Vol(boxes[k], m.b)));
+  }
+  return palette;
+}
+
+void RefinePalette(const ColorHistogram& histogram, ColorTable& palette, int iterations) {
+  if (palette.empty()) return;
+  std::vector<std::array<double, 4>> acc(palette.size());
+  for (int it = 0; it < iterations; ++it) {
+    NearestColor nearest(palette);
+    for (auto& a : acc) a = {0, 0, 0, 0};
+    for (const auto& cell : histogram.cells) {
+      auto& a = acc[static_cast<std::size_t>(nearest.Find(cell.color))];
+      const double n = cell.count;
+      a[0] += n * ((cell.color >> 16) & 0xFF);
+      a[1] += n * ((cell.color >> 8) & 0xFF);
+      a[2] += n * (cell.color & 0xFF);
+      a[3] += n;
+    }
+    bool moved = false;
+    for (std::size_t k = 0; k < palette.size(); ++k) {
+      if (acc[k][3] <= 0) continue;
+      const auto channel = [&](int c) {
+        return static_cast<std::uint32_t>(std::clamp(std::lround(acc[k][c] / acc[k][3]), 0L, 255L));
+      };
+      const std::uint32_t color = channel(0) << 16 | channel(1) << 8 | channel(2);
+      moved |= color != palette[k];
+      palette[k] = color;
+    }
+    if (!moved) break;
+  }
+}
+
+double PaletteError(const ColorHistogram& histogram, const ColorTable& palette) {
+  if (palette.empty() || histogram.total == 0) return 0;
+  NearestColor nearest(palette);
+  double error = 0;
+  for (const auto& cell : histogram.cells) {
+    const std::uint32_t p = palette[static_cast<std::size_t>(nearest.Find(cell.color))];
+    error += static_cast<double>(cell.count) * ColorDistance(cell.color, p);
+  }
+  return error / static_cast<double>(histogram.total);
+}
+
+}  // namespace framelark

@@ -1,0 +1,204 @@
+#include "gif/remap.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+namespace framelark {
+
+NearestColor::NearestColor(const ColorTable& palette)
+    : cache_key_(kCacheSize, 0), cache_value_(kCacheSize, 0) {
+  sorted_.reserve(palette.size());
+  for (std::size_t i = 0; i < palette.size(); ++i) {
+    const std::uint32_t c = palette[i];
+    sorted_.push_back({static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                       static_cast<int>(c & 0xFF), static_cast<int>(i)});
+  }
+  std::stable_sort(sorted_.begin(), sorted_.end(),
+                   [](const Entry& a, const Entry& b) { return a.g < b.g; });
+}
+
+int NearestColor::Search(int r, int g, int b) const {
+  const int n = static_cast<int>(sorted_.size());
+  if (n == 0) return 0;
+  int hi =
+      static_cast<int>(std::lower_bound(sorted_.begin(), sorted_.end(), g,
+                                        [](const Entry& e, int value) { return e.g < value; }) -
+                       sorted_.begin());
+  int lo = hi - 1;
+  int best = INT_MAX;
+  int best_index = sorted_[std::min(hi, n - 1)].index;
+  while (lo >= 0 || hi < n) {
+    if (hi < n) {
+      const Entry& e = sorted_[hi];
+      const int dg = e.g - g;
+      if (dg * dg >= best) {
+        hi = n;
+      } else {
+        const int d = (e.r - r) * (e.r - r) + dg * dg + (e.b - b) * (e.b - b);
+        if (d < best || (d == best && e.index < best_index)) {
+          best = d;
+          best_index = e.index;
+        }
+        ++hi;
+      }
+    }
+    if (lo >= 0) {
+      const Entry& e = sorted_[lo];
+      const int dg = g - e.g;
+      if (dg * dg >= best) {
+        lo = -1;
+      } else {
+        const int d = (e.r - r) * (e.r - r) + dg * dg + (e.b - b) * (e.b - b);
+        if (d < best || (d == best && e.index < best_index)) {
+          best = d;
+          best_index = e.index;
+        }
+        --lo;
+      }
+    }
+  }
+  return best_index;
+}
+
+int NearestColor::Find(std::uint32_t color) {
+  color &= 0xFFFFFFu;
+  const std::size_t slot = ((color * 2654435761u) >> 17) & (kCacheSize - 1);
+  const std::uint32_t key = color | 0x01000000u;
+  if (cache_key_[slot] == key) return cache_value_[slot];
+  const int index = Search((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
+  cache_key_[slot] = key;
+  cache_value_[slot] = static_cast<std::uint8_t>(index);
+  return index;
+}
+
+void RemapExact(const std::uint32_t* pixels, const std::uint8_t* changed,
+                const std::uint8_t* shown_exact, std::size_t count, const ExactPalette& palette,
+                int transparent, std::uint8_t* indices) {
+  int previous = -1;
+  std::uint32_t last_color = 0;
+  int last_index = -1;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t c = pixels[i];
+    int index;
+    if (transparent >= 0 && changed != nullptr && changed[i] == 0) {
+      index = transparent;
+      if (previous != transparent && shown_exact != nullptr && shown_exact[i] != 0) {
+        const int own = c == last_color && last_index >= 0 ? last_index : palette.IndexOf(c);
+        if (own >= 0 && own == previous) index = own;
+      }
+    } else {
+      if (c != last_color || last_index < 0) {
+        last_color = c;
+        last_index = palette.IndexOf(c);
+      }
+      index = last_index < 0 ? 0 : last_index;
+    }
+    indices[i] = static_cast<std::uint8_t>(index);
+    previous = index;
+  }
+}
+
+void DitherMask(const std::uint32_t* pixels, int width, int height,
+                std::vector<std::uint8_t>& mask) {
+  const std::size_t n = static_cast<std::size_t>(width) * height;
+  // Largest channel step to the right and below each pixel.
+  std::vector<std::uint8_t> edge(n, 0);
+  const auto step = [](std::uint32_t a, std::uint32_t b) {
+    const int dr =
+        std::abs(static_cast<int>((a >> 16) & 0xFF) - static_cast<int>((b >> 16) & 0xFF));
+    const int dg = std::abs(static_cast<int>((a >> 8) & 0xFF) - static_cast<int>((b >> 8) & 0xFF));
+    const int db = std::abs(static_cast<int>(a & 0xFF) - static_cast<int>(b & 0xFF));
+    return static_cast<std::uint8_t>(std::max({dr, dg, db}));
+  };
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* row = pixels + static_cast<std::size_t>(y) * width;
+    const std::uint32_t* below = y + 1 < height ? row + width : nullptr;
+    std::uint8_t* e = &edge[static_cast<std::size_t>(y) * width];
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t v = x + 1 < width ? step(row[x], row[x + 1]) : 0;
+      if (below != nullptr) v = std::max(v, step(row[x], below[x]));
+      e[x] = v;
+    }
+  }
+  // Max over a 3 x 3 window: horizontal pass then vertical pass.
+  std::vector<std::uint8_t> horizontal(n, 0);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* e = &edge[static_cast<std::size_t>(y) * width];
+    std::uint8_t* h = &horizontal[static_cast<std::size_t>(y) * width];
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t v = e[x];
+      if (x > 0) v = std::max(v, e[x - 1]);
+      if (x + 1 < width) v = std::max(v, e[x + 1]);
+      h[x] = v;
+    }
+  }
+  constexpr int kSharpEdge = 40;
+  mask.assign(n, 0);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* h = &horizontal[static_cast<std::size_t>(y) * width];
+    const std::uint8_t* up = y > 0 ? h - width : nullptr;
+    const std::uint8_t* down = y + 1 < height ? h + width : nullptr;
+    std::uint8_t* m = &mask[static_cast<std::size_t>(y) * width];
+    for (int x = 0; x < width; ++x) {
+      int v = h[x];
+      if (up != nullptr) v = std::max<int>(v, up[x]);
+      if (down != nullptr) v = std::max<int>(v, down[x]);
+      m[x] = v > 0 && v <= kSharpEdge;
+    }
+  }
+}
+
+void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
+                  const std::uint8_t* dither, int width, int height, const ColorTable& palette,
+                  int transparent, std::uint8_t* indices) {
+  NearestColor nearest(palette);
+  // Diffused error, in 1/16 units, for this row and the next, with a guard
+  // column on each side.
+  std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0);
+  std::vector<int> next(current.size(), 0);
+  for (int y = 0; y < height; ++y) {
+    std::fill(next.begin(), next.end(), 0);
+    const std::size_t row = static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < width; ++x) {
+      const std::size_t i = row + x;
+      if (changed != nullptr && changed[i] == 0 && transparent >= 0) {
+        indices[i] = static_cast<std::uint8_t>(transparent);
+        continue;
+      }
+      const std::uint32_t c = pixels[i];
+      if (dither == nullptr || dither[i] == 0) {
+        indices[i] = static_cast<std::uint8_t>(nearest.Find(c));
+        continue;
+      }
+      int* e = &current[static_cast<std::size_t>(x + 1) * 3];
+      int want[3] = {static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                     static_cast<int>(c & 0xFF)};
+      for (int k = 0; k < 3; ++k) {
+        // Limit the carried error so that it cannot bleed far.
+        want[k] = std::clamp(want[k] + std::clamp(e[k] / 16, -24, 24), 0, 255);
+      }
+      const std::uint32_t target =
+          static_cast<std::uint32_t>(want[0] << 16 | want[1] << 8 | want[2]);
+      const int index = nearest.Find(target);
+      indices[i] = static_cast<std::uint8_t>(index);
+      const std::uint32_t got = palette[static_cast<std::size_t>(index)];
+      const int err[3] = {want[0] - static_cast<int>((got >> 16) & 0xFF),
+                          want[1] - static_cast<int>((got >> 8) & 0xFF),
+                          want[2] - static_cast<int>(got & 0xFF)};
+      int* right = e + 3;
+      int* below = &next[static_cast<std::size_t>(x + 1) * 3];
+      for (int k = 0; k < 3; ++k) {
+        // Three quarters of Floyd-Steinberg's weights: a softer pattern.
+        const int v = err[k] * 3 / 4;
+        right[k] += v * 7;
+        below[k - 3] += v * 3;
+        below[k] += v * 5;
+        below[k + 3] += v * 1;
+      }
+    }
+    std::swap(current, next);
+  }
+}
+
+}  // namespace framelark
