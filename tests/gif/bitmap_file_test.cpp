@@ -45,7 +45,7 @@ std::vector<std::uint8_t> MakeBitmap(int width, int height, int bits, bool top_d
   return b;
 }
 
-TEST(BitmapFileTest, ReadsEveryLayout) {
+TEST(GifBitmapFileTest, ReadsEveryLayout) {
   const struct {
     int width, height, bits;
     bool top_down;
@@ -66,7 +66,7 @@ TEST(BitmapFileTest, ReadsEveryLayout) {
   }
 }
 
-TEST(BitmapFileTest, WriteThenReadGivesThePixelsBack) {
+TEST(GifBitmapFileTest, WriteThenReadGivesThePixelsBack) {
   PixelImage image(5, 3);
   for (std::size_t i = 0; i < image.pixels.size(); ++i) {
     image.pixels[i] = static_cast<std::uint32_t>(i * 0x0A0B0C) & 0xFFFFFF;
@@ -76,7 +76,7 @@ TEST(BitmapFileTest, WriteThenReadGivesThePixelsBack) {
   EXPECT_EQ(back->pixels, image.pixels);
 }
 
-TEST(BitmapFileTest, RefusesMalformedHeaders) {
+TEST(GifBitmapFileTest, RefusesMalformedHeaders) {
   const auto good = MakeBitmap(4, 3, 32, true);
   const auto edit = [&](std::size_t at, std::uint32_t value, int bytes = 4) {
     auto b = good;
@@ -126,7 +126,7 @@ TEST(BitmapFileTest, RefusesMalformedHeaders) {
   EXPECT_FALSE(ReadBitmapFile(nullptr, 100).has_value());
 }
 
-TEST(BitmapFileTest, AcceptsStandardBitfieldMasks) {
+TEST(GifBitmapFileTest, AcceptsStandardBitfieldMasks) {
   auto b = MakeBitmap(2, 2, 32, true, 56);  // masks inside a 56-byte header
   Put32(b, 30, 3);
   Put32(b, 54, 0x00FF0000);

@@ -23,7 +23,7 @@ std::vector<std::uint8_t> RoundTrip(const std::vector<std::uint8_t>& indices, in
   return back;
 }
 
-TEST(LzwTest, RoundTripsAcrossCodeWidthsAndTableResets) {
+TEST(GifLzwTest, RoundTripsAcrossCodeWidthsAndTableResets) {
   std::mt19937 rng(11);
   const auto random = [&](std::size_t n, int bits) {
     std::vector<std::uint8_t> v(n);
@@ -54,7 +54,7 @@ TEST(LzwTest, RoundTripsAcrossCodeWidthsAndTableResets) {
   }
 }
 
-TEST(LzwTest, EncoderIsReusableAndChunkedInputGivesTheSameCodes) {
+TEST(GifLzwTest, EncoderIsReusableAndChunkedInputGivesTheSameCodes) {
   std::vector<std::uint8_t> data(10000);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>((i * 7) % 13);
   LzwEncoder encoder;
@@ -71,7 +71,7 @@ TEST(LzwTest, EncoderIsReusableAndChunkedInputGivesTheSameCodes) {
   EXPECT_LT(whole.size(), data.size() / 4);
 }
 
-TEST(LzwTest, DecoderStopsAtBadCodes) {
+TEST(GifLzwTest, DecoderStopsAtBadCodes) {
   // Clear (4), then code 7 which no table holds yet.
   const std::uint8_t bad[] = {0x3C, 0x00};
   std::uint8_t out[8];
@@ -80,7 +80,7 @@ TEST(LzwTest, DecoderStopsAtBadCodes) {
   EXPECT_EQ(LzwDecode(bad, sizeof bad, 12, out, sizeof out), 0u);
 }
 
-TEST(FrameDifferenceTest, BoundsOfChangedPixels) {
+TEST(GifFrameDifferenceTest, BoundsOfChangedPixels) {
   const PixelImage base(7, 5, 0x111111);
   const struct {
     std::vector<std::pair<int, int>> changes;
@@ -100,13 +100,13 @@ TEST(FrameDifferenceTest, BoundsOfChangedPixels) {
   }
 }
 
-TEST(FrameDifferenceTest, PlaceFrameCutsToCanvas) {
+TEST(GifFrameDifferenceTest, PlaceFrameCutsToCanvas) {
   PixelImage canvas(4, 3, 1);
   PlaceFrame(PixelImage(2, 5, 9), canvas);
   EXPECT_EQ(canvas.pixels, (std::vector<std::uint32_t>{9, 9, 1, 1, 9, 9, 1, 1, 9, 9, 1, 1}));
 }
 
-TEST(PaletteTest, ExactPaletteStopsPastItsLimit) {
+TEST(GifPaletteTest, ExactPaletteStopsPastItsLimit) {
   std::vector<std::uint32_t> pixels;
   for (std::uint32_t i = 0; i < 300; ++i) pixels.push_back(i * 0x010203 & 0xFFFFFF);
   ExactPalette palette;
@@ -124,7 +124,7 @@ TEST(PaletteTest, ExactPaletteStopsPastItsLimit) {
   EXPECT_EQ(palette.colors(), (ColorTable{pixels[5], pixels[299]}));
 }
 
-TEST(PaletteTest, QuantiserFindsClustersAndNearestSearchIsExact) {
+TEST(GifPaletteTest, QuantiserFindsClustersAndNearestSearchIsExact) {
   // Four tight clusters of colours: four palette entries reach them all.
   std::mt19937 rng(5);
   const std::uint32_t centres[] = {0x204080, 0xE0C020, 0x10F010, 0x808080};
@@ -157,7 +157,7 @@ TEST(PaletteTest, QuantiserFindsClustersAndNearestSearchIsExact) {
   }
 }
 
-TEST(RemapTest, DitherOnlyOnSmoothAreas) {
+TEST(GifRemapTest, DitherOnlyOnSmoothAreas) {
   // Left half flat, middle a gentle gradient, right half black text strokes
   // on white.
   PixelImage image(30, 8, 0x406080);
@@ -172,7 +172,7 @@ TEST(RemapTest, DitherOnlyOnSmoothAreas) {
   EXPECT_EQ(mask[3 * 30 + 25], 0);  // text
 }
 
-TEST(RemapTest, UnchangedPixelsContinueRunsOrTurnTransparent) {
+TEST(GifRemapTest, UnchangedPixelsContinueRunsOrTurnTransparent) {
   ExactPalette palette;
   const std::vector<std::uint32_t> pixels = {5, 5, 5, 7, 5, 9};
   const std::vector<std::uint8_t> changed = {1, 0, 0, 0, 1, 0};
