@@ -265,7 +265,7 @@ RgbaImage DrawIcon(int size) {
         for (int sx = 0; sx < kSamples; ++sx) {
           const double px = x + (sx + 0.5) / kSamples;
           const double py = y + (sy + 0.5) / kSamples;
-          if (!InsideRoundedRect(0, 0, s, s, s * 0.18, px, py)) continue;
+          if (!InsideRoundedRect(0, 0, s, s, s * 0.22, px, py)) continue;
           ++tile;
           if (EmblemInk((px - margin) * unit, (py - margin) * unit, sprockets)) ++gold;
         }
