@@ -6,8 +6,7 @@
 
 namespace framelark {
 
-NearestColor::NearestColor(const ColorTable& palette)
-    : cache_key_(kCacheSize, 0), cache_value_(kCacheSize, 0) {
+NearestColor::NearestColor(const ColorTable& palette) : table_(1 << 18, kUnbuilt) {
   sorted_.reserve(palette.size());
   for (std::size_t i = 0; i < palette.size(); ++i) {
     const std::uint32_t c = palette[i];
@@ -16,6 +15,24 @@ NearestColor::NearestColor(const ColorTable& palette)
   }
   std::stable_sort(sorted_.begin(), sorted_.end(),
                    [](const Entry& a, const Entry& b) { return a.g < b.g; });
+  exact_.Add(palette.data(), nullptr, std::min<std::size_t>(palette.size(), 256), 256);
+  for (const std::uint32_t c : exact_.colors()) {
+    const std::uint32_t cell = (c >> 6 & 0x3F000) | (c >> 4 & 0x00FC0) | (c >> 2 & 0x0003F);
+    table_[cell] |= kHoldsPaletteColor;
+  }
+}
+
+std::uint16_t NearestColor::BuildCell(std::uint32_t cell) {
+  // The cell's centre, at base + 1.5, rounded towards the middle of the cube.
+  const auto centre = [](std::uint32_t v) {
+    const int base = static_cast<int>(v) * 4;
+    return base < 128 ? base + 2 : base + 1;
+  };
+  const int index = Search(centre(cell >> 12), centre((cell >> 6) & 0x3F), centre(cell & 0x3F));
+  const std::uint16_t entry =
+      static_cast<std::uint16_t>((table_[cell] & kHoldsPaletteColor) | index);
+  table_[cell] = entry;
+  return entry;
 }
 
 int NearestColor::Search(int r, int g, int b) const {
@@ -32,7 +49,7 @@ int NearestColor::Search(int r, int g, int b) const {
     if (hi < n) {
       const Entry& e = sorted_[hi];
       const int dg = e.g - g;
-      if (dg * dg >= best) {
+      if (dg * dg > best) {
         hi = n;
       } else {
         const int d = (e.r - r) * (e.r - r) + dg * dg + (e.b - b) * (e.b - b);
@@ -46,7 +63,7 @@ int NearestColor::Search(int r, int g, int b) const {
     if (lo >= 0) {
       const Entry& e = sorted_[lo];
       const int dg = g - e.g;
-      if (dg * dg >= best) {
+      if (dg * dg > best) {
         lo = -1;
       } else {
         const int d = (e.r - r) * (e.r - r) + dg * dg + (e.b - b) * (e.b - b);
@@ -59,17 +76,6 @@ int NearestColor::Search(int r, int g, int b) const {
     }
   }
   return best_index;
-}
-
-int NearestColor::Find(std::uint32_t color) {
-  color &= 0xFFFFFFu;
-  const std::size_t slot = ((color * 2654435761u) >> 17) & (kCacheSize - 1);
-  const std::uint32_t key = color | 0x01000000u;
-  if (cache_key_[slot] == key) return cache_value_[slot];
-  const int index = Search((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
-  cache_key_[slot] = key;
-  cache_value_[slot] = static_cast<std::uint8_t>(index);
-  return index;
 }
 
 void RemapExact(const std::uint32_t* pixels, const std::uint8_t* changed,

@@ -19,23 +19,46 @@ inline int ColorDistance(std::uint32_t a, std::uint32_t b) {
   return dr * dr + dg * dg + db * db;
 }
 
-// Nearest palette colour search: palette sorted by green, searched outwards
-// from the query's green until no closer colour can follow, with a cache of
-// recent answers.
+// Nearest palette colour search.
+//
+// Nearest() is exact (ties go to the lowest index): the palette is sorted by
+// green and searched outwards from the query's green until no closer colour
+// can follow. Find() is the fast form for whole frames: a table over colours
+// cut to 6 bits per channel, each cell filled on first use with the colour
+// nearest to the cell's centre; colours that are themselves in the palette
+// always get their own index.
 class NearestColor {
  public:
   explicit NearestColor(const ColorTable& palette);
-  int Find(std::uint32_t color);
+
+  int Nearest(std::uint32_t color) const {
+    return Search(static_cast<int>((color >> 16) & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>(color & 0xFF));
+  }
+
+  int Find(std::uint32_t color) {
+    const std::uint32_t cell =
+        (color >> 6 & 0x3F000) | (color >> 4 & 0x00FC0) | (color >> 2 & 0x0003F);
+    std::uint16_t entry = table_[cell];
+    if (entry & kUnbuilt) entry = BuildCell(cell);
+    if (entry & kHoldsPaletteColor) {
+      const int own = exact_.IndexOf(color);
+      if (own >= 0) return own;
+    }
+    return entry & 0xFF;
+  }
 
  private:
   int Search(int r, int g, int b) const;
+  std::uint16_t BuildCell(std::uint32_t cell);
   struct Entry {
     int r, g, b, index;
   };
+  static constexpr std::uint16_t kUnbuilt = 0x8000;
+  static constexpr std::uint16_t kHoldsPaletteColor = 0x0100;
   std::vector<Entry> sorted_;
-  static constexpr std::size_t kCacheSize = 1 << 15;
-  std::vector<std::uint32_t> cache_key_;  // color | 0x01000000, 0 = empty
-  std::vector<std::uint8_t> cache_value_;
+  std::vector<std::uint16_t> table_;
+  ExactPalette exact_;
 };
 
 // Writes the index of each pixel of a width x height rectangle. Pixels whose
