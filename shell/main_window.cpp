@@ -100,7 +100,7 @@ void AddControl(MainWindow& w, const ControlRow& row) {
 }
 
 void BindHandlers(MainWindow& w) {
-  w.图形按钮_开始->onClicked = StartRecording;
+  w.图形按钮_开始->onClicked = OnStartClicked;
   w.图形按钮_停止->onClicked = StopRecording;
   w.图形按钮_保存->onClicked = SaveRecording;
   w.图形按钮_关于->onClicked = OnAboutClicked;
