@@ -39,6 +39,7 @@ FL_CHECKS=0
 FL_FAILURES=0
 FL_OWN_SESSION=0
 FL_TIMER_PID=""
+FL_DPI_SET=0
 
 fl_log() { printf '%s\n' "$*" >&2; }
 
@@ -272,6 +273,9 @@ fl__on_exit() {
   fi
   local name
   for name in "${!FL_PID[@]}"; do fl_kill "$name"; done
+  if [ $FL_DPI_SET -eq 1 ]; then
+    timeout 30 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+  fi
   [ $FL_OWN_SESSION -eq 1 ] && fl_session_stop
   [ -n "$FL_TIMER_PID" ] && kill "$FL_TIMER_PID" 2>/dev/null
   exit $code
@@ -335,6 +339,14 @@ fl_wait_until() {
     [ $SECONDS -lt $deadline ] || return 1
     sleep 0.2
   done
+}
+
+# fl_set_dpi DPI: programs started from now on run at DPI dots per inch
+# (96 is 100 %); the end of the test puts the default back.
+fl_set_dpi() {
+  FL_DPI_SET=1
+  timeout 30 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1
 }
 
 # ---------------------------------------------------------------------------

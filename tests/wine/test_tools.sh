@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test tools themselves, on flanimate.exe: the driver reports the window
 # where it is, screenshots show it animating, and each way of closing a
-# window that the other tests rely on reaches the program.
+# window that the other tests rely on reaches the program; the DPI setting.
 set -u -o pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 fl_test_begin
@@ -44,5 +44,10 @@ fl_key alt+F4
 fl_check "ended after Alt+F4" fl_wait_exit cn 10
 fl_check_eq "exit code after Alt+F4" 0 "${FL_EXIT[cn]:-}"
 fl_check "window gone" fl_driver wait-gone "录制 测试" 3000
+
+# The DPI that programs started later see; the end of the test restores 96.
+fl_check_eq "default DPI" 96 "$(fl_driver dpi)"
+fl_set_dpi 144
+fl_check_eq "DPI after fl_set_dpi 144" 144 "$(fl_driver dpi)"
 
 fl_finish
