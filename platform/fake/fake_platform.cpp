@@ -351,6 +351,10 @@ void FakeWindow::Destroy() {
 
 void FakeWindow::CarryOutDestroy() {
   if (!loaded_) return;
+  // As on the system, the windows this one owns (its dialogs) go first.
+  for (FakeWindow* other : platform_.Windows()) {
+    if (other->dialog_owner_ == this) other->CarryOutDestroy();
+  }
   if (onDestroying) onDestroying();
   loaded_ = false;
   visible_ = false;
@@ -514,6 +518,7 @@ void FakePlatform::SetScreenSize(int width, int height, std::uint32_t fill) {
 
 Bytes FakePlatform::GrabScreen(const Rect& rect) {
   ++grabs_;
+  if (onGrabScreen) onGrabScreen(rect);
   const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
   const int right = std::min(rect.right, screen_.width);
   const int bottom = std::min(rect.bottom, screen_.height);
@@ -602,9 +607,13 @@ NativeHandle FakePlatform::WindowFromPoint(Point p) {
 
 NativeHandle FakePlatform::ParentWindow(NativeHandle window) {
   for (const auto& w : foreign_) {
-    if (w.handle == window) return w.parent;
+    if (w.handle == window) return w.parent != 0 ? w.parent : w.owner;
   }
   for (FakeWindow* own : windows_) {
+    // A dialog is owned by the window it was opened over.
+    if (own->Handle() == window && own->dialog_owner_ != nullptr) {
+      return own->dialog_owner_->Handle();
+    }
     for (const auto& control : own->Controls()) {
       if (control->Handle() == window) return own->Handle();
     }

@@ -319,6 +319,9 @@ struct ForeignWindow {
   Rect rect;
   NativeHandle parent = 0;
   bool visible = true;
+  // A top-level pop-up (parent 0) owned by this window: ParentWindow reports
+  // the owner, as the system does, while the pop-up stays at the top level.
+  NativeHandle owner = 0;
 };
 
 struct MessageShown {
@@ -413,6 +416,9 @@ class FakePlatform : public Platform {
   // Foreign windows, topmost first. Handles must be unique and > 0.
   std::vector<ForeignWindow>& ForeignWindows() { return foreign_; }
   int Grabs() const { return grabs_; }
+  // Runs at every GrabScreen before the grab, with the rectangle asked for
+  // (on the thread that grabs).
+  std::function<void(const Rect&)> onGrabScreen;
 
   // --- mouse hook
   void RefuseMouseHook(bool refuse) { refuse_hook_ = refuse; }
