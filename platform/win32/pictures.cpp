@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "gif/gif_decoder.h"
+
 namespace platform::win32 {
 namespace {
 
@@ -15,7 +17,18 @@ bool IsGif(const Bytes& bytes) {
   return bytes.size() >= 6 && std::memcmp(bytes.data(), "GIF8", 4) == 0;
 }
 
-std::optional<DecodedPicture> DecodeGifPicture(const Bytes&) { return std::nullopt; }
+std::optional<DecodedPicture> DecodeGifPicture(const Bytes& bytes) {
+  framelark::DecodedGif gif;
+  if (!framelark::DecodeGif(bytes, gif) || gif.frames.empty()) return std::nullopt;
+  DecodedPicture picture;
+  picture.width = gif.width;
+  picture.height = gif.height;
+  picture.loops = gif.loop_count < 0 ? 1 : gif.loop_count == 0 ? 0 : gif.loop_count + 1;
+  for (framelark::DecodedFrame& frame : gif.frames) {
+    picture.frames.push_back(PictureFrame{std::move(frame.image), frame.delay * 10});
+  }
+  return picture;
+}
 
 }  // namespace
 
@@ -23,6 +36,7 @@ std::optional<DecodedPicture> DecodePicture(const Bytes& bytes) {
   if (IsGif(bytes)) return DecodeGifPicture(bytes);
   auto image = framelark::ReadBitmapFile(bytes);
   if (!image) return std::nullopt;
+  for (std::uint32_t& pixel : image->pixels) pixel |= kOpaque;
   DecodedPicture picture;
   picture.width = image->width;
   picture.height = image->height;
@@ -35,6 +49,13 @@ std::optional<PixelImage> DecodeStill(const Bytes& bytes) {
   auto picture = DecodePicture(bytes);
   if (!picture || picture->frames.empty()) return std::nullopt;
   return std::move(picture->frames.front().image);
+}
+
+bool HasTransparency(const PixelImage& image) {
+  for (std::uint32_t pixel : image.pixels) {
+    if (!IsOpaque(pixel)) return true;
+  }
+  return false;
 }
 
 bool LooksLikeCursorFile(const Bytes& bytes) {
@@ -152,6 +173,9 @@ Bytes BitmapFileFromPixels(const std::uint32_t* pixels, int width, int height) {
 
 GdiPicture::GdiPicture(const PixelImage& image) : width_(image.width), height_(image.height) {
   if (width_ <= 0 || height_ <= 0) return;
+  // Transparent pixels are 0 and opaque ones have alpha 255: the pixels are
+  // already in the premultiplied form AlphaBlend takes.
+  transparent_ = HasTransparency(image);
   std::uint32_t* bits = nullptr;
   bitmap_ = CreateTopDownDib(width_, height_, &bits);
   if (bitmap_ == nullptr) return;
@@ -167,7 +191,12 @@ void GdiPicture::Draw(HDC dc, int x, int y, int sx, int sy, int w, int h) const 
   if (bitmap_ == nullptr || w <= 0 || h <= 0) return;
   HDC memory = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(memory, bitmap_);
-  BitBlt(dc, x, y, w, h, memory, sx, sy, SRCCOPY);
+  if (transparent_) {
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, y, w, h, memory, sx, sy, w, h, blend);
+  } else {
+    BitBlt(dc, x, y, w, h, memory, sx, sy, SRCCOPY);
+  }
   SelectObject(memory, old);
   DeleteDC(memory);
 }

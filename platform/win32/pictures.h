@@ -21,6 +21,12 @@ inline std::uint32_t ColourToPixel(Colour c) {
   return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
 }
 
+// Pixels of decoded pictures carry an alpha byte: 0xFF where the picture
+// paints, 0 where it leaves what is beneath (transparent GIF pixels).
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+inline bool IsOpaque(std::uint32_t pixel) { return (pixel & kOpaque) != 0; }
+bool HasTransparency(const PixelImage& image);
+
 struct PictureFrame {
   PixelImage image;  // the whole picture as it looks while this frame shows
   int delayMs = 0;
@@ -30,7 +36,9 @@ struct DecodedPicture {
   int width = 0;
   int height = 0;
   std::vector<PictureFrame> frames;  // one for a still picture
-  int loops = 0;                     // times the animation plays; 0 plays forever
+  // How often the animation plays: 0 forever. A GIF's loop count n means n
+  // repetitions after the first showing; without a loop count it plays once.
+  int loops = 0;
 };
 
 // A GIF or a bitmap file; nothing for anything else or broken bytes.
@@ -64,6 +72,7 @@ class GdiPicture {
 
  private:
   HBITMAP bitmap_ = nullptr;
+  bool transparent_ = false;
   int width_ = 0;
   int height_ = 0;
 };
