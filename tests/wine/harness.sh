@@ -454,6 +454,17 @@ fl_colours() {
   timeout 20 convert "$1" -crop "$4x$5+$2+$3" +repage -format '%k' info:
 }
 
+# fl_differing_pixels FILE1 FILE2 X Y W H: how many pixels of the area differ.
+fl_differing_pixels() {
+  local a=$FL_ARTEFACTS/.crop_a.png b=$FL_ARTEFACTS/.crop_b.png count
+  timeout 20 convert "$1" -crop "$5x$6+$3+$4" +repage "$a" &&
+    timeout 20 convert "$2" -crop "$5x$6+$3+$4" +repage "$b" || return 1
+  count=$(timeout 20 compare -metric AE "$a" "$b" null: 2>&1)
+  rm -f "$a" "$b"
+  [[ $count =~ ^[0-9]+$ ]] || return 1
+  printf '%s\n' "$count"
+}
+
 # ---------------------------------------------------------------------------
 # Windows and controls.
 
