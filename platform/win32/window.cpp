@@ -499,7 +499,8 @@ LRESULT Win32Window::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
       const int height = area.bottom - area.top;
       if (width > 0 && height > 0) {
         HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+        std::uint32_t* bits = nullptr;
+        HBITMAP bitmap = CreateTopDownDib(width, height, &bits);
         HGDIOBJ old = SelectObject(memory, bitmap);
         PaintBackground(memory, area, 0, 0);
         BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);

@@ -107,7 +107,8 @@ void ChildWindow::PaintBuffered(HWND hwnd, Paint paint) {
   GetClientRect(hwnd, &client);
   if (client.right > 0 && client.bottom > 0) {
     HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    std::uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateTopDownDib(client.right, client.bottom, &bits);
     HGDIOBJ old = SelectObject(memory, bitmap);
     paint(memory, client);
     BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
