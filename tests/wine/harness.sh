@@ -87,6 +87,7 @@ fl__export_env() {
   # UTF-8 command lines and file names; Chinese glyphs come from the font
   # links set up in the prefix.
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
+  export HOME=${HOME:-$FL_SESSION_DIR}
   unset WAYLAND_DISPLAY
 }
 
@@ -511,6 +512,10 @@ fl_app_start() {
     fl_fatal "framelark.exe shows no window"
   fi
 }
+
+# The main window's status line, and a click on one of its controls.
+fl_status() { fl_driver get "$FL_TITLE" 标签_信息提示 text; }
+fl_app_click() { fl_driver click "$FL_TITLE" "$1"; }
 
 # fl_animate_start NAME [flanimate options]: the animated test window.
 fl_animate_start() {

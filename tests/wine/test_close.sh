@@ -16,7 +16,7 @@ close_by_alt_f4() {
     fl_key alt+F4
 }
 
-close_by_button() { fl_driver click "$FL_TITLE" 图形按钮_关闭; }
+close_by_button() { fl_app_click 图形按钮_关闭; }
 
 close_by_button_mouse() {
   fl_click_at "$(fl_get "$FL_TITLE" 图形按钮_关闭 cx)" "$(fl_get "$FL_TITLE" 图形按钮_关闭 cy)"
