@@ -153,9 +153,9 @@ class SyntheticScreen {
 
  private:
   static void Box(PixelImage& image, int x0, int y0, int w, int h, std::uint32_t color) {
+    const int left = std::clamp(x0, 0, image.width), right = std::clamp(x0 + w, 0, image.width);
     for (int y = std::max(0, y0); y < std::min(image.height, y0 + h); ++y) {
-      std::fill(image.Row(y) + std::max(0, x0), image.Row(y) + std::min(image.width, x0 + w),
-                color);
+      std::fill(image.Row(y) + left, image.Row(y) + right, color);
     }
   }
   PixelImage wallpaper_;
