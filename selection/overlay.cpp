@@ -39,6 +39,7 @@ void OnOverlayCreated() {
         p.GrabScreen(platform::Rect{0, 0, screen.width, screen.height});
     o.画板_画线背景->SetBackgroundPicture(snapshot);
   }
+  o.画板_画线背景->Clear();  // shows the snapshot from the first paint on
   o.画板_画线背景->SetPenColour(Recorder().BorderColor);
   // Applied when the window is shown: a frameless window then lies at 0, 0
   // with the size of the primary screen, so canvas points are screen points.

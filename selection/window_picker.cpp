@@ -62,6 +62,7 @@ void ShowOutline() {
   o.画板_闪烁数据->Move(
       platform::Rect{kBand, kBand, kBand + target.Width(), kBand + target.Height()});
   o.画板_闪烁数据->SetBackgroundPicture(SnapshotOf(target));
+  o.画板_闪烁数据->Clear();  // the snapshot replaces the last window's picture
   o.form->SetVisible(true);
 }
 

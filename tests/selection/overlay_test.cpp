@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gif/bitmap_file.h"
@@ -87,6 +89,7 @@ TEST_F(OverlayTest, CoversThePrimaryScreenWithItsSnapshotWhileMainWindowIsDisabl
     EXPECT_EQ(picture->width, 1366);
     EXPECT_EQ(picture->height, 768);
     EXPECT_TRUE(picture->pixels == fake.Screen().pixels);
+    EXPECT_TRUE(canvas.Pixels().pixels == fake.Screen().pixels) << "the snapshot is shown";
 
     // Any later change of size refits the canvas.
     dialog.Move(Rect{0, 0, 800, 600});
@@ -119,6 +122,7 @@ struct DragCase {
 };
 
 TEST_F(OverlayTest, CaptureRectHoldsTheLastMovementOfTheLastDrag) {
+  fake.SetScreenSize(800, 600);
   const Rect earlier{10, 20, 30, 40};
   const std::vector<DragCase> cases = {
       {"Enter before any drag", earlier, {}, earlier},
@@ -131,7 +135,7 @@ TEST_F(OverlayTest, CaptureRectHoldsTheLastMovementOfTheLastDrag) {
        Rect{500, 400, 100, 100}},
       {"movement after the release changes nothing",
        earlier,
-       {{Step::Down, 100, 100}, {Step::Move, 200, 150}, {Step::Up}, {Step::Move, 900, 700}},
+       {{Step::Down, 100, 100}, {Step::Move, 200, 150}, {Step::Up}, {Step::Move, 790, 590}},
        Rect{100, 100, 200, 150}},
       {"a second drag replaces the first",
        earlier,
@@ -139,17 +143,17 @@ TEST_F(OverlayTest, CaptureRectHoldsTheLastMovementOfTheLastDrag) {
         {Step::Move, 200, 150},
         {Step::Up},
         {Step::Down, 600, 500},
-        {Step::Move, 700, 650},
+        {Step::Move, 700, 550},
         {Step::Up}},
-       Rect{600, 500, 700, 650}},
+       Rect{600, 500, 700, 550}},
       {"a press without movement keeps the previous drag's rectangle",
        earlier,
        {{Step::Down, 100, 100}, {Step::Move, 200, 150}, {Step::Up}, {Step::Down, 5, 5}, {Step::Up}},
        Rect{100, 100, 200, 150}},
       {"the screen's corners",
        earlier,
-       {{Step::Down, 0, 0}, {Step::Move, 1279, 799}, {Step::Up}},
-       Rect{0, 0, 1279, 799}},
+       {{Step::Down, 0, 0}, {Step::Move, 799, 599}, {Step::Up}},
+       Rect{0, 0, 799, 599}},
   };
   for (const DragCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -206,6 +210,36 @@ TEST_F(OverlayTest, EachMovementRedrawsRectangleAndCoordinatesInBorderColour) {
     EXPECT_EQ(texts.back().text, "横：50 纵:60 [回车键确定]");
     dialog.PressKey(kEnter);
   });
+}
+
+// The capture worker reads CaptureRect while the user drags (a recording
+// may run meanwhile): every read is the rectangle of one movement, whole.
+TEST_F(OverlayTest, CaptureWorkerReadsOnlyWholeRectanglesDuringADrag) {
+  fake.SetScreenSize(64, 48);  // keeps the redrawing cheap
+  Recorder().CaptureRect.Set(Rect{0, 0, 0, 0});
+  std::atomic<bool> dragging{true};
+  std::atomic<int> reads{0}, torn{0};
+  std::thread worker([&] {
+    while (dragging.load()) {
+      const Rect r = Recorder().CaptureRect.Get();
+      // Each movement to (i, 2 i) from (i, i) gives i, i, i, 2 i.
+      if (r.left != r.top || r.left != r.right || r.bottom != 2 * r.left) torn.fetch_add(1);
+      reads.fetch_add(1);
+    }
+  });
+  WhileOpen([&](FakeWindow& dialog, FakeCanvas& canvas) {
+    for (int i = 1; i <= 1000; ++i) {
+      canvas.LeftDown(i, i);
+      canvas.MouseMove(i, 2 * i);
+      canvas.LeftUp();
+    }
+    dialog.PressKey(kEnter);
+  });
+  dragging.store(false);
+  worker.join();
+  EXPECT_GT(reads.load(), 0);
+  EXPECT_EQ(torn.load(), 0);
+  EXPECT_EQ(Recorder().CaptureRect.Get(), (Rect{1000, 1000, 1000, 2000}));
 }
 
 TEST_F(OverlayTest, OnlyEnterClosesIt) {

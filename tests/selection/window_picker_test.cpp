@@ -151,6 +151,9 @@ TEST_F(WindowPickerTest, FlashesOverThePointedAtWindowAndFollowsAtTheNextShowing
     EXPECT_EQ(snapshot.At(0, 0), fake.Screen().At(phase.target.left, phase.target.top));
     EXPECT_EQ(snapshot.At(snapshot.width - 1, snapshot.height - 1),
               fake.Screen().At(phase.target.right - 1, phase.target.bottom - 1));
+    EXPECT_EQ(OutlineCanvas().Pixels().At(3, 4),
+              fake.Screen().At(phase.target.left + 3, phase.target.top + 4))
+        << "the canvas shows the snapshot";
   }
 }
 
