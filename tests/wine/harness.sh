@@ -296,9 +296,10 @@ fl__end_leftovers() {
   : >"$list"
 }
 
-# Prints a summary and exits: 0 when every check passed.
+# Prints a summary and exits: 0 when every check passed (and there was one).
 fl_finish() {
   fl_log "$FL_TEST: $FL_CHECKS checks, $FL_FAILURES failed"
+  [ $FL_CHECKS -gt 0 ] || fl_fatal "the test made no checks"
   [ $FL_FAILURES -eq 0 ]
   exit
 }
