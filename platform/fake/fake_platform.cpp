@@ -113,11 +113,13 @@ void FakeCanvas::SetStyle(const CanvasStyle& style) {
 }
 
 void FakeCanvas::SetPenColour(Colour colour) {
+  Notify("SetPenColour");
   std::lock_guard<std::mutex> lock(mutex_);
   style_.penColour = colour;
 }
 
 void FakeCanvas::SetTextColour(Colour colour) {
+  Notify("SetTextColour");
   std::lock_guard<std::mutex> lock(mutex_);
   style_.textColour = colour;
 }
@@ -145,6 +147,7 @@ void FakeCanvas::Plot(int x, int y, Colour colour) {
 }
 
 void FakeCanvas::DrawRectangle(int x1, int y1, int x2, int y2) {
+  Notify("DrawRectangle");
   Colour pen;
   int width;
   {
@@ -167,6 +170,7 @@ void FakeCanvas::DrawRectangle(int x1, int y1, int x2, int y2) {
 }
 
 void FakeCanvas::DrawEllipse(int x1, int y1, int x2, int y2) {
+  Notify("DrawEllipse");
   Colour pen;
   int width;
   {
@@ -178,6 +182,7 @@ void FakeCanvas::DrawEllipse(int x1, int y1, int x2, int y2) {
 }
 
 void FakeCanvas::WriteText(int x, int y, const std::string& text) {
+  Notify("WriteText");
   Colour colour;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -187,6 +192,7 @@ void FakeCanvas::WriteText(int x, int y, const std::string& text) {
 }
 
 void FakeCanvas::DrawPicture(int x, int y, const Bytes& picture) {
+  Notify("DrawPicture");
   std::optional<PixelImage> image;
   std::vector<bool> mask;
   if (auto cursor = ReadCursorFile(picture)) {
@@ -212,6 +218,7 @@ void FakeCanvas::DrawPicture(int x, int y, const Bytes& picture) {
 }
 
 Bytes FakeCanvas::Picture() const {
+  Notify("Picture");
   std::lock_guard<std::mutex> lock(mutex_);
   return framelark::WriteBitmapFile(pixels_);
 }
@@ -434,6 +441,7 @@ void FakePlatform::RegisterExitRoutine(void (*routine)()) {
 }
 
 Bytes FakePlatform::EmbeddedPicture(const std::string& name) {
+  if (auto it = embedded_.find(name); it != embedded_.end()) return it->second;
   std::ifstream in(std::string(FRAMELARK_PICTURES_DIR) + "/" + name, std::ios::binary);
   if (!in) return {};
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -530,7 +538,10 @@ Bytes FakePlatform::GrabScreen(const Rect& rect) {
   return framelark::WriteBitmapFile(part);
 }
 
-Point FakePlatform::CursorPos() { return cursor_; }
+Point FakePlatform::CursorPos() {
+  std::lock_guard<std::mutex> lock(cursor_mutex_);
+  return cursor_;
+}
 
 namespace {
 // The program's own windows and their controls, as WindowFromPoint sees them.

@@ -9,6 +9,7 @@
 // program starts, which run inline or as real threads (ThreadMode).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -52,7 +53,8 @@ class FakeControl : public Base {
         place_(spec.place) {}
   NativeHandle Handle() const override { return handle_; }
   const std::string& Name() const override { return name_; }
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  // Every call is logged (FakePlatform::EnabledChanges), so tests see the order.
+  void SetEnabled(bool enabled) override;
   bool Enabled() const override { return enabled_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
@@ -190,6 +192,12 @@ class FakeCanvas : public FakeControl<Canvas> {
   std::vector<DrawOp> Ops() const;
   void ClearOps();
 
+  // Called with the method's name ("SetPenColour", "SetTextColour",
+  // "DrawEllipse", "DrawRectangle", "WriteText", "DrawPicture", "Picture")
+  // at the start of each of these calls, on the calling thread and outside
+  // the canvas's lock: a test can act at an exact point of a drawing sequence.
+  std::function<void(const std::string& call)> onCall;
+
   // Mouse input in canvas coordinates.
   void LeftDown(int x, int y);
   void MouseMove(int x, int y);
@@ -204,6 +212,9 @@ class FakeCanvas : public FakeControl<Canvas> {
   PixelImage pixels_;
   mutable std::mutex mutex_;
   std::vector<DrawOp> ops_;
+  void Notify(const char* call) const {
+    if (onCall) onCall(call);
+  }
 };
 
 class FakeTimer : public Timer {
@@ -412,10 +423,25 @@ class FakePlatform : public Platform {
   // --- screen and windows
   PixelImage& Screen() { return screen_; }
   void SetScreenSize(int width, int height, std::uint32_t fill = 0);
-  void SetCursorPos(Point p) { cursor_ = p; }
+  // The cursor may be moved while a capture worker reads it.
+  void SetCursorPos(Point p) {
+    std::lock_guard<std::mutex> lock(cursor_mutex_);
+    cursor_ = p;
+  }
   // Foreign windows, topmost first. Handles must be unique and > 0.
   std::vector<ForeignWindow>& ForeignWindows() { return foreign_; }
-  int Grabs() const { return grabs_; }
+  int Grabs() const { return grabs_.load(); }
+  // Replaces a picture EmbeddedPicture gives (an empty one gives none).
+  void SetEmbeddedPicture(const std::string& name, Bytes picture) {
+    embedded_[name] = std::move(picture);
+  }
+
+  // --- enabled states: "name 1" or "name 0" for every SetEnabled, in order
+  const std::vector<std::string>& EnabledChanges() const { return enabled_changes_; }
+  void ClearEnabledChanges() { enabled_changes_.clear(); }
+  void RecordEnabled(const std::string& name, bool enabled) {
+    enabled_changes_.push_back(name + (enabled ? " 1" : " 0"));
+  }
   // Runs at every GrabScreen before the grab, with the rectangle asked for
   // (on the thread that grabs).
   std::function<void(const Rect&)> onGrabScreen;
@@ -481,9 +507,12 @@ class FakePlatform : public Platform {
   int threads_started_ = 0;
 
   PixelImage screen_;
+  std::mutex cursor_mutex_;
   Point cursor_;
   std::vector<ForeignWindow> foreign_;
-  int grabs_ = 0;
+  std::atomic<int> grabs_{0};
+  std::map<std::string, Bytes> embedded_;
+  std::vector<std::string> enabled_changes_;
 
   bool refuse_hook_ = false;
   NativeHandle next_hook_ = 0x7001;
@@ -505,5 +534,11 @@ class FakePlatform : public Platform {
   std::vector<SaveDialogShown> save_dialogs_;
   std::vector<InputBoxShown> input_boxes_;
 };
+
+template <typename Base>
+void FakeControl<Base>::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  window_.PlatformOf().RecordEnabled(name_, enabled);
+}
 
 }  // namespace platform::fake
