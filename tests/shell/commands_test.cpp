@@ -27,49 +27,57 @@ TEST_F(SaveTest, DialogOffersGifFilesUnderItsTitle) {
   EXPECT_EQ(fake.SaveDialogs()[0].offeredPath, "");  // nothing chosen yet
 }
 
-TEST_F(SaveTest, OutcomeOfTheDialogAndTheWrite) {
-  struct Case {
-    const char* what;
-    std::optional<std::string> answer;  // relative to the test folder; nullopt cancels
-    const char* status;
-    bool written;
-  };
-  const Case cases[] = {
-      {"confirmed", "录像 一.gif", "文件已保存！", true},
-      {"cancelled", std::nullopt, "录制文件未保存,请注意保存！", false},
-      {"folder missing", "没有的文件夹/录像.gif", "文件保存失败,请重新保存！", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    StartProgram();
-    LeaveStoppedRecording(3);
-    const std::optional<std::string> path =
-        c.answer ? std::optional<std::string>(PathIn(*c.answer)) : std::nullopt;
-    fake.QueueSaveAnswer(path);
+struct SaveCase {
+  const char* what;
+  std::optional<std::string> answer;  // in the test folder; nullopt cancels
+  const char* status;
+  bool written;
+};
 
-    Button("图形按钮_保存").Click();
+class SaveOutcomeTest : public ShellTest, public ::testing::WithParamInterface<SaveCase> {};
 
-    EXPECT_EQ(Status(), c.status);
-    EXPECT_EQ(std::filesystem::exists(PathIn("录像 一.gif")), c.written);
-    // A confirmed name is offered again next time, even when it could not
-    // be written; a cancelled dialog leaves the name as it was.
-    EXPECT_EQ(Main().通用对话框.fileName, path.value_or(""));
-    // Whatever happened, the recording is still there to be saved.
-    EXPECT_EQ(Recorder().Writer.FrameCount(), 3);
-    EXPECT_TRUE(Button("图形按钮_保存").Enabled());
-    if (c.written) {
-      const DecodedGif gif = ReadGif(*path);
-      ASSERT_EQ(gif.frames.size(), 3u);
-      EXPECT_EQ(gif.width, kWidth);
-      EXPECT_EQ(gif.height, kHeight);
-      for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(gif.frames[i].image.At(0, 0) & 0xFFFFFF, FrameColour(i)) << i;
-      }
+TEST_P(SaveOutcomeTest, StatusFileAndOfferedName) {
+  const SaveCase& c = GetParam();
+  StartProgram();
+  LeaveStoppedRecording(3);
+  const std::optional<std::string> path =
+      c.answer ? std::optional<std::string>(PathIn(*c.answer)) : std::nullopt;
+  fake.QueueSaveAnswer(path);
+
+  Button("图形按钮_保存").Click();
+
+  EXPECT_EQ(Status(), c.status);
+  EXPECT_EQ(std::filesystem::exists(PathIn("录像 一.gif")), c.written);
+  // A confirmed name is offered again next time, even when it could not be
+  // written; a cancelled dialog leaves the name as it was.
+  EXPECT_EQ(Main().通用对话框.fileName, path.value_or(""));
+  // Whatever happened, the recording is still there to be saved.
+  EXPECT_EQ(Recorder().Writer.FrameCount(), 3);
+  EXPECT_TRUE(Button("图形按钮_保存").Enabled());
+  if (c.written) {
+    const DecodedGif gif = ReadGif(*path);
+    ASSERT_EQ(gif.frames.size(), 3u);
+    EXPECT_EQ(gif.width, kWidth);
+    EXPECT_EQ(gif.height, kHeight);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(gif.frames[i].image.At(0, 0) & 0xFFFFFF, FrameColour(i)) << i;
     }
-    TearDown();
-    SetUp();
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialog, SaveOutcomeTest,
+    ::testing::Values(SaveCase{"confirmed", "录像 一.gif", "文件已保存！", true},
+                      SaveCase{"cancelled", std::nullopt, "录制文件未保存,请注意保存！", false},
+                      SaveCase{"folder missing", "没有的文件夹/录像 一.gif",
+                               "文件保存失败,请重新保存！", false}),
+    [](const ::testing::TestParamInfo<SaveCase>& info) {
+      std::string name = info.param.what;
+      for (char& ch : name) {
+        if (ch == ' ') ch = '_';
+      }
+      return name;
+    });
 
 TEST_F(SaveTest, FailedSaveCanBeRepeatedFromTheSaveButton) {
   StartProgram();
@@ -177,15 +185,13 @@ TEST_F(CrosshairTest, FullScreenModeDoesNothing) {
 }
 
 TEST_F(CrosshairTest, RegionAndFollowModesAskToPressF2AfterTheOverlay) {
+  StartProgram();
   for (const char* radio : {"单选框_区域", "单选框_跟踪录制"}) {
     SCOPED_TRACE(radio);
-    StartProgram();
     Radio(radio).Click();
     PressCrosshair();
     EXPECT_EQ(Status(), "[F2]进行录制！");
     EXPECT_EQ(FlashTimer().Period(), 0);  // the outline is for window mode only
-    TearDown();
-    SetUp();
   }
 }
 
@@ -249,16 +255,15 @@ TEST_F(WatermarkTest, AnswerDecidesTextAndBox) {
       {"OK emptied", "", "", true},
       {"cancelled", std::nullopt, "", false},
   };
+  StartProgram();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    StartProgram();
+    Box().SetChecked(false);
     Recorder().WatermarkText.Set("earlier text");
     fake.QueueInputAnswer(c.answer);
     Box().Click();
     EXPECT_EQ(Recorder().WatermarkText.Get(), c.text);
     EXPECT_EQ(Box().Checked(), c.checked);
-    TearDown();
-    SetUp();
   }
 }
 
@@ -284,15 +289,17 @@ TEST_F(ShellTest, AboutBoxShowsTheNineLines) {
   Button("图形按钮_关于").Click();
   const std::string rule = "-----------------------------------------------";
   ASSERT_EQ(rule.size(), 47u);
-  const std::string expected =
-      rule + "\r\n" +              //
-      "[Quellor] Framelark\r\n" +  //
-      rule + "\r\n" +              //
-      "本工具集众多网友的思路整理而成,在此感谢论坛各位会员的热心帮助!\r\n" +
-      "希望多发好贴,坚信共同进步、相互学习才是真的进步!\r\n" +
-      "本软件免费使用,仅供学习交流,请勿用于商业或非法用途!\r\n" + rule + "\r\n" +  //
-      "联系作者 QQ:40721385\r\n" +                                                 //
-      rule;
+  const char* const lines[] = {
+      "[Quellor] Framelark",
+      "本工具集众多网友的思路整理而成,在此感谢论坛各位会员的热心帮助!",
+      "希望多发好贴,坚信共同进步、相互学习才是真的进步!",
+      "本软件免费使用,仅供学习交流,请勿用于商业或非法用途!",
+      "联系作者 QQ:40721385",
+  };
+  const std::string crlf = "\r\n";
+  const std::string expected = rule + crlf + lines[0] + crlf + rule + crlf + lines[1] + crlf +
+                               lines[2] + crlf + lines[3] + crlf + rule + crlf + lines[4] + crlf +
+                               rule;  // no line break after the last line
   ASSERT_EQ(fake.Messages().size(), 1u);
   EXPECT_EQ(fake.Messages()[0].text, expected);
   EXPECT_EQ(fake.Messages()[0].caption, "信息：");
