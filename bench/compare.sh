@@ -37,11 +37,19 @@ mkdir -p "$CLIPS" "$OUT"
 
 # --- Screen clips under a virtual X server ---------------------------------
 DISPLAY_NUM=:97
-Xvfb $DISPLAY_NUM -screen 0 1280x800x24 -br -nolisten tcp >/dev/null 2>&1 &
-XVFB=$!
-trap 'kill $XVFB 2>/dev/null || true; jobs -p | xargs -r kill 2>/dev/null || true' EXIT
 export DISPLAY=$DISPLAY_NUM
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+XVFB=""
+start_x() {  # a fresh virtual screen for each clip
+  Xvfb $DISPLAY_NUM -screen 0 1280x800x24 -br -noreset -nolisten tcp >/dev/null 2>&1 &
+  XVFB=$!
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+stop_x() {
+  [ -n "$XVFB" ] && kill "$XVFB" 2>/dev/null || true
+  wait "$XVFB" 2>/dev/null || true
+  XVFB=""
+}
+trap 'stop_x; jobs -p | xargs -r kill 2>/dev/null || true' EXIT
 
 grab() {  # grab FILE: the whole screen as a 24-bit bitmap file
   xwd -root -silent | convert xwd:- -type TrueColor "BMP3:$1"
@@ -69,15 +77,18 @@ while true; do
 done
 TYPING
 chmod +x "$WORK/typing.sh"
+start_x
 xterm -geometry 120x45+10+10 -bg white -fg black -e "$WORK/typing.sh" &
 TERM_PID=$!
 sleep 1
 record terminal 30 ":"
 kill $TERM_PID 2>/dev/null || true
+stop_x
 
 # Desktop: photo-like wallpaper, a clock, and a window moving across it.
 $PY "$ROOT/bench/make_clips.py" "$WORK/gen" 1 >/dev/null
 convert "$WORK/gen/wallpaper/0000.bmp" -resize 1280x800! "$WORK/wall.png"
+start_x
 display -window root "$WORK/wall.png" &
 sleep 1
 xclock -geometry 160x160+1100+20 -update 1 &
@@ -87,10 +98,11 @@ sleep 1
 WIN=$(xdotool search --pid $MOVE_PID 2>/dev/null | head -n1 || true)
 move_step() { [ -n "$WIN" ] && xdotool windowmove "$WIN" $((100 + 17 * $1)) $((100 + 7 * $1)); }
 record desktop 30 move_step
-pkill -P $$ xclock 2>/dev/null || true
 kill $MOVE_PID 2>/dev/null || true
+stop_x
 
 # Dialogs: message boxes and a calculator coming and going on a flat desktop.
+start_x
 xsetroot -solid '#3a6ea5'
 xcalc -geometry +700+150 &
 CALC=$!
@@ -109,6 +121,7 @@ dialog_step() {
 record dialogs 30 dialog_step
 for p in ${DIALOG_PIDS:-}; do kill "$p" 2>/dev/null || true; done
 kill $CALC 2>/dev/null || true
+stop_x
 
 # --- Generated colourful clips ---------------------------------------------
 $PY "$ROOT/bench/make_clips.py" "$CLIPS" "$FRAMES" >/dev/null

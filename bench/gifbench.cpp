@@ -5,6 +5,8 @@
 // gifbench --synthetic N [OUT.gif]
 //   The same with N generated 1920 x 1080 screen frames (a desktop with a
 //   moving window, a typing terminal and a ticking clock).
+// gifbench --verbose DIR
+//   One line per frame: how the encoder stored it.
 // gifbench --frame-time
 //   Encode time of a 1920 x 1080 frame that changed completely, for screen
 //   and for photo-like content.
@@ -56,6 +58,33 @@ void PrintSummary(int frames, const std::string& out, double ms_total) {
   std::printf("frames=%d bytes=%llu ms_total=%.1f ms_per_frame=%.2f peak_rss_kb=%ld\n", frames,
               static_cast<unsigned long long>(error ? 0 : bytes), ms_total,
               frames > 0 ? ms_total / frames : 0.0, PeakRssKb());
+}
+
+// Per-frame lines from the encoder itself (--verbose): rectangle, path and
+// bytes of each frame.
+int RunDirectoryVerbose(const fs::path& dir) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() == ".bmp") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  if (files.empty()) return 1;
+  const auto first = framelark::ReadBitmapFile(ReadFile(files[0]));
+  if (!first) return 1;
+  framelark::GifEncoder encoder(first->width, first->height, "");
+  for (const auto& file : files) {
+    const Bytes bytes = ReadFile(file);
+    const auto t = Clock::now();
+    encoder.AddBitmapFile(10, bytes.data(), bytes.size());
+    const double ms = Ms(Clock::now() - t);
+    const auto& r = encoder.last_frame();
+    std::printf("%s rect=%d,%d %dx%d %s%s%s%s bytes=%zu ms=%.1f\n",
+                file.filename().string().c_str(), r.rect.x, r.rect.y, r.rect.width, r.rect.height,
+                r.exact ? "exact" : "quantised", r.transparent ? " transparent" : "",
+                r.local_table ? " local-table" : "", r.reused_palette ? " reused-palette" : "",
+                r.bytes, ms);
+  }
+  return 0;
 }
 
 int RunDirectory(const fs::path& dir, const std::string& out) {
@@ -249,6 +278,7 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--frame-time") == 0) {
     return RunFrameTime(argc >= 3 ? argv[2] : "/tmp/gifbench-frame.gif");
   }
+  if (argc >= 3 && std::strcmp(argv[1], "--verbose") == 0) return RunDirectoryVerbose(argv[2]);
   if (argc >= 3) return RunDirectory(argv[1], argv[2]);
   std::fprintf(stderr,
                "usage: gifbench DIR OUT.gif | --synthetic N [OUT.gif] | --frame-time [OUT.gif]\n");

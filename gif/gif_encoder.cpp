@@ -15,8 +15,8 @@ int MinCodeSize(int table_bits) { return std::max(2, table_bits); }
 
 // Share of the palette error a reused palette may exceed a fresh one by and
 // still be kept: steadier colours across frames are worth a little error.
-constexpr double kReuseErrorRatio = 1.1;
-constexpr double kReuseErrorSlack = 1.0;
+constexpr double kReuseErrorRatio = 1.05;
+constexpr double kReuseErrorSlack = 0.25;
 
 // Rectangles up to this many pixels are coded both with the global and a
 // local colour table, and the smaller one is kept.
@@ -226,7 +226,8 @@ void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency)
   const std::uint8_t* use = transparency ? changed_.data() : nullptr;
   const ColorHistogram histogram = BuildHistogram(pixels_.data(), use, n);
   ColorTable palette = QuantizeWu(histogram, 255);
-  RefinePalette(histogram, palette, 4);
+  RefinePalette(histogram, palette, 2);
+  RefinePaletteOnPixels(pixels_.data(), use, n, n > (1u << 18) ? 3 : 1, palette, 2);
   if (!last_quantised_.empty()) {
     // Keep the previous palette while it still fits, so that colours do not
     // jump between frames.

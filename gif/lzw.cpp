@@ -42,6 +42,9 @@ void LzwEncoder::Begin(int min_code_size, std::vector<std::uint8_t>& out) {
   bit_buffer_ = 0;
   bit_count_ = 0;
   current_ = -1;
+  position_ = 0;
+  cycle_start_ = 0;
+  full_ = false;
   ClearTable();
   Put(clear_code_);
 }
@@ -77,7 +80,7 @@ void LzwEncoder::Add(const std::uint8_t* indices, std::size_t count) {
       codes_[slot] = static_cast<std::uint16_t>(next_code_);
       ++next_code_;
       if (next_code_ > (1u << bits_) && bits_ < kMaxCodeBits) ++bits_;
-    } else {
+    } else if (StaleTable(position_ + i)) {
       Put(clear_code_);
       bits_ = min_code_size_ + 1;
       next_code_ = clear_code_ + 2;
@@ -87,6 +90,31 @@ void LzwEncoder::Add(const std::uint8_t* indices, std::size_t count) {
     current = pixel;
   }
   current_ = static_cast<std::int32_t>(current);
+  position_ += count;
+}
+
+// With a full table the encoder goes on with it as long as it serves (a
+// screen's strings stay useful far longer than one table's fill), and
+// clears once the pixels per code over a window of codes fall well below
+// what the table gave so far.
+bool LzwEncoder::StaleTable(std::uint64_t position) {
+  if (!full_) {
+    full_ = true;
+    window_start_ = position;
+    window_codes_ = 0;
+    best_ratio_ = static_cast<double>(position - cycle_start_) / (next_code_ - clear_code_ - 2);
+  }
+  if (++window_codes_ < kWindowCodes) return false;
+  const double ratio = static_cast<double>(position - window_start_) / window_codes_;
+  window_start_ = position;
+  window_codes_ = 0;
+  if (ratio >= best_ratio_ * kStaleRatio) {
+    best_ratio_ = std::max(best_ratio_, ratio);
+    return false;
+  }
+  full_ = false;
+  cycle_start_ = position;
+  return true;
 }
 
 void LzwEncoder::Finish() {

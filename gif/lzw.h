@@ -29,6 +29,15 @@ class LzwEncoder {
   static constexpr std::uint32_t kHashSize = 1u << kHashBits;
   void ClearTable();
   void Put(std::uint32_t code);
+  bool StaleTable(std::uint64_t position);
+  static constexpr std::uint32_t kWindowCodes = 256;
+  static constexpr double kStaleRatio = 0.9;
+  std::uint64_t position_ = 0;     // pixels consumed since Begin
+  std::uint64_t cycle_start_ = 0;  // position of the last clear code
+  std::uint64_t window_start_ = 0;
+  std::uint32_t window_codes_ = 0;
+  double best_ratio_ = 0;
+  bool full_ = false;
   std::vector<std::uint8_t>* out_ = nullptr;
   std::uint64_t bit_buffer_ = 0;
   int bit_count_ = 0;

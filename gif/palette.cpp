@@ -63,27 +63,38 @@ int ExactPalette::IndexOf(std::uint32_t color) const {
 
 ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* use,
                               std::size_t count) {
-  constexpr std::size_t kCells = 32 * 32 * 32;
-  std::vector<std::uint32_t> n(kCells, 0);
-  std::vector<std::array<std::uint64_t, 3>> sum(kCells, {0, 0, 0});
+  // 64 levels per channel: fine enough that cell means keep the shape of
+  // narrow colour ranges (gradients, a colour wheel's rim).
+  constexpr std::size_t kCells = 64 * 64 * 64;
+  struct Sum {
+    std::uint32_t n, r, g, b;
+  };
+  std::vector<Sum> sum(kCells, Sum{0, 0, 0, 0});
   ColorHistogram h;
+  std::uint32_t last = 0xFFFFFFFFu;
+  Sum* cell = nullptr;
   for (std::size_t i = 0; i < count; ++i) {
     if (use != nullptr && use[i] == 0) continue;
-    const std::uint32_t c = pixels[i];
-    const std::uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-    const std::size_t cell = (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
-    ++n[cell];
-    sum[cell][0] += r;
-    sum[cell][1] += g;
-    sum[cell][2] += b;
+    const std::uint32_t c = pixels[i] & 0xFFFFFFu;
+    if (c != last) {
+      last = c;
+      cell = &sum[(c >> 6 & 0x3F000) | (c >> 4 & 0x00FC0) | (c >> 2 & 0x0003F)];
+    }
+    // Sums stay below 2^32 for up to 2^24 pixels per cell; larger frames
+    // cannot reach a single cell with more.
+    ++cell->n;
+    cell->r += (c >> 16) & 0xFF;
+    cell->g += (c >> 8) & 0xFF;
+    cell->b += c & 0xFF;
   }
-  for (std::size_t cell = 0; cell < kCells; ++cell) {
-    if (n[cell] == 0) continue;
-    const std::uint64_t k = n[cell];
-    const std::uint32_t r = static_cast<std::uint32_t>((sum[cell][0] + k / 2) / k);
-    const std::uint32_t g = static_cast<std::uint32_t>((sum[cell][1] + k / 2) / k);
-    const std::uint32_t b = static_cast<std::uint32_t>((sum[cell][2] + k / 2) / k);
-    h.cells.push_back({n[cell], r << 16 | g << 8 | b});
+  for (std::size_t i = 0; i < kCells; ++i) {
+    const Sum& s = sum[i];
+    if (s.n == 0) continue;
+    const std::uint64_t k = s.n;
+    const std::uint32_t r = static_cast<std::uint32_t>((s.r + k / 2) / k);
+    const std::uint32_t g = static_cast<std::uint32_t>((s.g + k / 2) / k);
+    const std::uint32_t b = static_cast<std::uint32_t>((s.b + k / 2) / k);
+    h.cells.push_back({s.n, r << 16 | g << 8 | b});
     h.total += k;
   }
   return h;
@@ -335,6 +346,32 @@ void RefinePalette(const ColorHistogram& histogram, ColorTable& palette, int ite
       palette[k] = color;
     }
     if (!moved) break;
+  }
+}
+
+void RefinePaletteOnPixels(const std::uint32_t* pixels, const std::uint8_t* use, std::size_t count,
+                           std::size_t step, ColorTable& palette, int iterations) {
+  if (palette.empty() || count == 0) return;
+  step = std::max<std::size_t>(step, 1);
+  std::vector<std::array<std::uint64_t, 4>> acc(palette.size());
+  for (int it = 0; it < iterations; ++it) {
+    NearestColor nearest(palette);
+    for (auto& a : acc) a = {0, 0, 0, 0};
+    for (std::size_t i = 0; i < count; i += step) {
+      if (use != nullptr && use[i] == 0) continue;
+      const std::uint32_t c = pixels[i];
+      auto& a = acc[static_cast<std::size_t>(nearest.Find(c))];
+      a[0] += (c >> 16) & 0xFF;
+      a[1] += (c >> 8) & 0xFF;
+      a[2] += c & 0xFF;
+      ++a[3];
+    }
+    for (std::size_t k = 0; k < palette.size(); ++k) {
+      const std::uint64_t n = acc[k][3];
+      if (n == 0) continue;
+      const auto mean = [&](int c) { return static_cast<std::uint32_t>((acc[k][c] + n / 2) / n); };
+      palette[k] = mean(0) << 16 | mean(1) << 8 | mean(2);
+    }
   }
 }
 

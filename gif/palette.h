@@ -34,7 +34,7 @@ class ExactPalette {
   ColorTable colors_;
 };
 
-// Colour statistics of a pixel set on a 32 x 32 x 32 grid: count and sum of
+// Colour statistics of a pixel set on a 64 x 64 x 64 grid: count and sum of
 // each channel per cell, so cell means keep full precision.
 struct ColorHistogram {
   struct Cell {
@@ -54,6 +54,11 @@ ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors);
 // Lloyd (k-means) iterations on the histogram's cell means, weighted by their
 // counts, starting from `palette`.
 void RefinePalette(const ColorHistogram& histogram, ColorTable& palette, int iterations);
+
+// Lloyd iterations on the pixels themselves (every `step`-th used pixel),
+// for the precision the histogram's cells cannot give.
+void RefinePaletteOnPixels(const std::uint32_t* pixels, const std::uint8_t* use, std::size_t count,
+                           std::size_t step, ColorTable& palette, int iterations);
 
 // Mean squared error per pixel (sum over the three channels) of the
 // histogram's cell means mapped to their nearest palette colour.

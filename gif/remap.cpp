@@ -2,37 +2,77 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 namespace framelark {
 
-NearestColor::NearestColor(const ColorTable& palette) : table_(1 << 18, kUnbuilt) {
+NearestColor::NearestColor(const ColorTable& palette) {
   sorted_.reserve(palette.size());
-  for (std::size_t i = 0; i < palette.size(); ++i) {
+  for (std::size_t i = 0; i < palette.size() && i < 256; ++i) {
     const std::uint32_t c = palette[i];
-    sorted_.push_back({static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                       static_cast<int>(c & 0xFF), static_cast<int>(i)});
+    const int r = static_cast<int>((c >> 16) & 0xFF), g = static_cast<int>((c >> 8) & 0xFF);
+    const int b = static_cast<int>(c & 0xFF);
+    colors_.push_back({r, g, b});
+    sorted_.push_back({r, g, b, static_cast<int>(i)});
+  }
+  if (colors_.empty()) {
+    colors_.push_back({0, 0, 0});
+    sorted_.push_back({0, 0, 0, 0});
   }
   std::stable_sort(sorted_.begin(), sorted_.end(),
                    [](const Entry& a, const Entry& b) { return a.g < b.g; });
-  exact_.Add(palette.data(), nullptr, std::min<std::size_t>(palette.size(), 256), 256);
-  for (const std::uint32_t c : exact_.colors()) {
-    const std::uint32_t cell = (c >> 6 & 0x3F000) | (c >> 4 & 0x00FC0) | (c >> 2 & 0x0003F);
-    table_[cell] |= kHoldsPaletteColor;
-  }
 }
 
-std::uint16_t NearestColor::BuildCell(std::uint32_t cell) {
-  // The cell's centre, at base + 1.5, rounded towards the middle of the cube.
-  const auto centre = [](std::uint32_t v) {
-    const int base = static_cast<int>(v) * 4;
-    return base < 128 ? base + 2 : base + 1;
+std::uint32_t NearestColor::BuildCell(std::uint32_t cell) {
+  // In doubled units the cell spans 2 * base .. 2 * base + 6 per channel and
+  // its centre is 2 * base + 3, at most sqrt(27) from any point of it. A
+  // colour nearest to some point is within R + 2 * sqrt(27) of the centre,
+  // R being the distance of the colour nearest to the centre.
+  const int cr = static_cast<int>(cell >> 12) * 8 + 3;
+  const int cg = static_cast<int>((cell >> 6) & 0x3F) * 8 + 3;
+  const int cb = static_cast<int>(cell & 0x3F) * 8 + 3;
+  const auto distance2 = [&](const Entry& e) {
+    const int dr = 2 * e.r - cr, dg = 2 * e.g - cg, db = 2 * e.b - cb;
+    return dr * dr + dg * dg + db * db;
   };
-  const int index = Search(centre(cell >> 12), centre((cell >> 6) & 0x3F), centre(cell & 0x3F));
-  const std::uint16_t entry =
-      static_cast<std::uint16_t>((table_[cell] & kHoldsPaletteColor) | index);
-  table_[cell] = entry;
-  return entry;
+  // Nearest to the centre, searching outwards in green.
+  const int n = static_cast<int>(sorted_.size());
+  const int middle =
+      static_cast<int>(std::lower_bound(sorted_.begin(), sorted_.end(), cg,
+                                        [](const Entry& e, int value) { return 2 * e.g < value; }) -
+                       sorted_.begin());
+  int nearest = 1 << 30;
+  for (int k = middle; k < n; ++k) {
+    const int dg = 2 * sorted_[k].g - cg;
+    if (dg * dg > nearest) break;
+    nearest = std::min(nearest, distance2(sorted_[k]));
+  }
+  for (int k = middle - 1; k >= 0; --k) {
+    const int dg = cg - 2 * sorted_[k].g;
+    if (dg * dg > nearest) break;
+    nearest = std::min(nearest, distance2(sorted_[k]));
+  }
+  const double reach = std::sqrt(static_cast<double>(nearest)) + 2.0 * std::sqrt(27.0) + 1e-6;
+  const int limit = static_cast<int>(reach * reach);
+  std::uint8_t list[256];
+  int count = 0;
+  for (int k = middle; k < n; ++k) {
+    const int dg = 2 * sorted_[k].g - cg;
+    if (dg * dg > limit) break;
+    if (distance2(sorted_[k]) <= limit) list[count++] = static_cast<std::uint8_t>(sorted_[k].index);
+  }
+  for (int k = middle - 1; k >= 0; --k) {
+    const int dg = cg - 2 * sorted_[k].g;
+    if (dg * dg > limit) break;
+    if (distance2(sorted_[k]) <= limit) list[count++] = static_cast<std::uint8_t>(sorted_[k].index);
+  }
+  std::sort(list, list + count);
+  const std::uint32_t start = static_cast<std::uint32_t>(candidates_.size());
+  candidates_.push_back(static_cast<std::uint8_t>(count));
+  candidates_.insert(candidates_.end(), list, list + count);
+  cell_start_[cell] = start;
+  return start;
 }
 
 int NearestColor::Search(int r, int g, int b) const {

@@ -19,14 +19,13 @@ inline int ColorDistance(std::uint32_t a, std::uint32_t b) {
   return dr * dr + dg * dg + db * db;
 }
 
-// Nearest palette colour search.
+// Nearest palette colour search, exact (ties go to the lowest index).
 //
-// Nearest() is exact (ties go to the lowest index): the palette is sorted by
-// green and searched outwards from the query's green until no closer colour
-// can follow. Find() is the fast form for whole frames: a table over colours
-// cut to 6 bits per channel, each cell filled on first use with the colour
-// nearest to the cell's centre; colours that are themselves in the palette
-// always get their own index.
+// Nearest() searches the palette sorted by green outwards from the query's
+// green until no closer colour can follow. Find() is the form for whole
+// frames: colours are cut into cells of 4 x 4 x 4, and the first query in a
+// cell lists the few palette colours that can be nearest to any point of
+// it; later queries in the cell scan only that list.
 class NearestColor {
  public:
   explicit NearestColor(const ColorTable& palette);
@@ -37,28 +36,44 @@ class NearestColor {
   }
 
   int Find(std::uint32_t color) {
+    if (cell_start_.empty()) cell_start_.assign(kCells, kUnbuilt);
     const std::uint32_t cell =
         (color >> 6 & 0x3F000) | (color >> 4 & 0x00FC0) | (color >> 2 & 0x0003F);
-    std::uint16_t entry = table_[cell];
-    if (entry & kUnbuilt) entry = BuildCell(cell);
-    if (entry & kHoldsPaletteColor) {
-      const int own = exact_.IndexOf(color);
-      if (own >= 0) return own;
+    std::uint32_t start = cell_start_[cell];
+    if (start == kUnbuilt) start = BuildCell(cell);
+    const std::uint8_t* candidate = &candidates_[start];
+    const int count = candidate[0];
+    if (count == 1) return candidate[1];
+    const int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    int best = 1 << 30;
+    int best_index = 0;
+    for (int k = 1; k <= count; ++k) {
+      const Color& e = colors_[candidate[k]];
+      const int d = (e.r - r) * (e.r - r) + (e.g - g) * (e.g - g) + (e.b - b) * (e.b - b);
+      if (d < best) {
+        best = d;
+        best_index = candidate[k];
+      }
     }
-    return entry & 0xFF;
+    return best_index;
   }
 
  private:
   int Search(int r, int g, int b) const;
-  std::uint16_t BuildCell(std::uint32_t cell);
+  std::uint32_t BuildCell(std::uint32_t cell);
+  struct Color {
+    int r, g, b;
+  };
   struct Entry {
     int r, g, b, index;
   };
-  static constexpr std::uint16_t kUnbuilt = 0x8000;
-  static constexpr std::uint16_t kHoldsPaletteColor = 0x0100;
-  std::vector<Entry> sorted_;
-  std::vector<std::uint16_t> table_;
-  ExactPalette exact_;
+  static constexpr std::size_t kCells = 1 << 18;
+  static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFFu;
+  std::vector<Color> colors_;  // by palette index
+  std::vector<Entry> sorted_;  // by green
+  std::vector<std::uint32_t> cell_start_;
+  // Per built cell: count, then the candidates' indices in ascending order.
+  std::vector<std::uint8_t> candidates_;
 };
 
 // Writes the index of each pixel of a width x height rectangle. Pixels whose
