@@ -48,27 +48,29 @@ sel_wait_enabled() {
 
 # sel_same_area SHOT1 SHOT2 X Y W H: the area is the same in both pictures.
 sel_same_area() {
-  local geometry="$5x$6+$3+$4" differ
-  differ=$(timeout 20 compare -metric AE <(convert "$1" -crop "$geometry" +repage png:-) \
-    <(convert "$2" -crop "$geometry" +repage png:-) null: 2>&1 >/dev/null)
-  [ "${differ%% *}" = 0 ]
+  local geometry="$5x$6+$3+$4" one two
+  one=$(timeout 20 convert "$1" -crop "$geometry" +repage -format '%#' info:) || return 1
+  two=$(timeout 20 convert "$2" -crop "$geometry" +repage -format '%#' info:) || return 1
+  [ "$one" = "$two" ]
 }
 
 # sel_has_colour SHOT X Y W H RRGGBB: some pixel of the area has the colour.
 sel_has_colour() {
-  timeout 20 convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 txt:- |
-    grep -qi "#$6"
+  local pixels
+  pixels=$(timeout 20 convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 txt:-) || return 1
+  grep -qi "#$6" <<<"$pixels"
 }
 
-# sel_record_and_save NAME: F2, a few seconds, F2, then the save dialog that
-# the stop opens gets NAME.gif in the artefacts folder. Prints the file.
+# sel_record_and_save NAME: the start button, a few seconds, the stop
+# button, then the save dialog that the stop opens gets NAME.gif in the
+# artefacts folder. Prints the file.
 sel_record_and_save() {
   local file=$FL_ARTEFACTS/$1.gif windows_path
   windows_path="Z:$(tr / '\\' <<<"$file")"
   rm -f "$file"
-  fl_key F2
+  sel_click_control 图形按钮_开始
   sleep 3
-  fl_key F2
+  sel_click_control 图形按钮_停止
   fl_driver wait-window "保存录象图片" 15000 >/dev/null || return 1
   sleep 0.5
   fl_type "$windows_path"

@@ -38,8 +38,10 @@ fl_xdo mousemove --sync 700 600 click --repeat 2 --delay 80 1
 sleep 0.5
 fl_check "still open after Escape, right and double click" sel_window_shown "$hwnd"
 
-# The drag: from the press point to the cursor, in BorderColor (red).
-x1=150 y1=130 x2=450 y2=370
+# The drag: from the press point to the cursor, in BorderColor (red). The
+# rectangle encloses the program, its edges and the text lie on the desktop.
+x1=100 y1=80 x2=560 y2=440
+desktop=$(fl_pixel "$frozen1" 60 500)
 fl_xdo mousemove --sync $x1 $y1 mousedown 1
 fl_xdo mousemove --sync 300 250
 fl_xdo mousemove --sync $x2 $y2
@@ -49,8 +51,10 @@ fl_check_eq "left edge of the rectangle" ff0000 "$(fl_pixel "$shot" $x1 250)"
 fl_check_eq "top edge of the rectangle" ff0000 "$(fl_pixel "$shot" 300 $y1)"
 fl_check_eq "right edge of the rectangle" ff0000 "$(fl_pixel "$shot" $((x2 - 1)) 250)"
 fl_check_eq "bottom edge of the rectangle" ff0000 "$(fl_pixel "$shot" 300 $((y2 - 1)))"
-fl_check "the coordinates are written next to the cursor" sel_has_colour "$shot" \
-  $((x2 + 4)) $((y2 + 2)) 120 14 ff0000
+fl_check_eq "outside the rectangle the frozen desktop" "$desktop $desktop" \
+  "$(fl_pixel "$shot" $((x1 - 1)) 250) $(fl_pixel "$shot" $x2 250)"
+fl_check "the coordinates are written at the cursor" sel_has_colour "$shot" \
+  $x2 $y2 160 16 ff0000
 fl_xdo mouseup 1
 
 fl_key Return
