@@ -73,6 +73,12 @@ const GdiPicture* Win32PictureButton::CurrentPicture() const {
   return normal_.get();
 }
 
+void Win32PictureButton::TrackLeave(HWND hwnd) {
+  if (tracking_) return;
+  TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
+  tracking_ = TrackMouseEvent(&track) != FALSE;
+}
+
 void Win32PictureButton::SetOver(bool over) {
   if (over == over_) return;
   over_ = over;
@@ -90,10 +96,7 @@ LRESULT Win32PictureButton::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LP
       });
       return 0;
     case WM_MOUSEMOVE:
-      if (!tracking_) {
-        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
-        tracking_ = TrackMouseEvent(&track) != FALSE;
-      }
+      TrackLeave(hwnd);
       SetOver(InsideClient(hwnd, lparam));
       return 0;
     case WM_MOUSELEAVE:
@@ -113,6 +116,10 @@ LRESULT Win32PictureButton::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LP
       pressed_ = false;
       over_ = inside;
       ReleaseCapture();
+      // A leave reported while the button held the mouse was used up then:
+      // ask again, or the hover look could outlast the mouse.
+      tracking_ = false;
+      if (inside) TrackLeave(hwnd);
       Redraw();
       if (inside) {
         auto handler = onClicked;

@@ -24,6 +24,7 @@ class Win32PictureButton : public ControlImpl<PictureButton> {
  private:
   const GdiPicture* CurrentPicture() const;
   void SetOver(bool over);
+  void TrackLeave(HWND hwnd);
 
   std::unique_ptr<GdiPicture> normal_, hover_, pressed_picture_, disabled_;
   bool over_ = false;      // the mouse is over the button
