@@ -61,6 +61,8 @@ sel_has_colour() {
   grep -qi "#$6" <<<"$pixels"
 }
 
+sel_lacks_colour() { ! sel_has_colour "$@"; }
+
 # sel_record_and_save NAME: the start button, a few seconds, the stop
 # button, then the save dialog that the stop opens gets NAME.gif in the
 # artefacts folder. Prints the file.
@@ -153,7 +155,32 @@ sel_region_scenario() {
   fl_check "MainWindow enabled again" sel_wait_enabled 5
   fl_check_eq "status after the overlay" "[F2]进行录制！" "$(fl_status)"
 
-  # What was dragged is what is recorded, pixel for pixel.
+  # Enter with the button still held: the drag ends with the overlay, so
+  # the next overlay draws nothing before a press of its own.
+  sel_click_control 图片框_准心
+  overlay=$(sel_wait_selection_window 10) || fl_fatal "no second overlay"
+  read -r hwnd _ <<<"$overlay"
+  x1=200 y1=150 x2=420 y2=330
+  fl_xdo mousemove --sync $x1 $y1 mousedown 1
+  fl_xdo mousemove --sync 300 250
+  fl_xdo mousemove --sync $x2 $y2
+  fl_key Return
+  fl_check "Enter closes the overlay with the button held" sel_wait_window_gone "$hwnd" 10
+  fl_xdo mouseup 1
+  sel_wait_enabled 5
+  sel_click_control 图片框_准心
+  overlay=$(sel_wait_selection_window 10) || fl_fatal "no third overlay"
+  read -r hwnd _ <<<"$overlay"
+  fl_xdo mousemove --sync 650 560
+  fl_xdo mousemove --sync 700 600
+  sleep 0.4
+  shot=$(fl_screenshot overlay_after_held_enter)
+  fl_check "no rectangle from the old press point" sel_lacks_colour "$shot" 200 590 700 30 ff0000
+  fl_key Return
+  fl_check "the third overlay closes" sel_wait_window_gone "$hwnd" 10
+  sel_wait_enabled 5
+
+  # What was dragged last is what is recorded, pixel for pixel.
   gif=$(sel_record_and_save region) || fl_fatal "no GIF saved"
   fl_check_eq "GIF size equals the rectangle dragged" "$((x2 - x1)) $((y2 - y1))" "$(sel_gif_size "$gif")"
 }
