@@ -4,7 +4,8 @@
 # followed by gifsicle -O3: bytes, seconds, peak memory and mean PSNR of the
 # decoded frames against the sources.
 #
-# usage: bench/compare.sh [WORK_DIR]     (FRAMES=40 by default)
+# usage: bench/compare.sh [WORK_DIR]     (FRAMES=40 by default; REUSE_CLIPS=1
+#        encodes the clips already in WORK_DIR/clips again without recording)
 # Clips are written under WORK_DIR (default /tmp/framelark-bench), the table
 # to WORK_DIR/results.md and to the screen.
 set -euo pipefail
@@ -32,8 +33,11 @@ GIFBENCH=$ROOT/build/gifbench/bench/gifbench
 mkdir -p "$WORK"
 CLIPS=$WORK/clips
 OUT=$WORK/out
-rm -rf "$CLIPS" "$OUT"
-mkdir -p "$CLIPS" "$OUT"
+rm -rf "$OUT"
+mkdir -p "$OUT"
+if [ "${REUSE_CLIPS:-0}" != 1 ] || [ ! -d "$CLIPS/plasma" ]; then
+rm -rf "$CLIPS"
+mkdir -p "$CLIPS"
 
 # --- Screen clips under a virtual X server ---------------------------------
 DISPLAY_NUM=:97
@@ -125,35 +129,37 @@ stop_x
 
 # --- Generated colourful clips ---------------------------------------------
 $PY "$ROOT/bench/make_clips.py" "$CLIPS" "$FRAMES" >/dev/null
+fi
 
 # --- Encoders ----------------------------------------------------------------
-measure() {  # measure LOG CMD...: appends "seconds peak_kb" of CMD to LOG
+measure() {  # measure LOG CMD...: appends "cpu_seconds wall_seconds peak_kb" of CMD to LOG
   local log=$1
   shift
-  /usr/bin/time -f "%e %M" -o "$log.t" "$@" >/dev/null 2>"$log.err"
-  cat "$log.t" >>"$log"
+  /usr/bin/time -f "%U %S %e %M" -o "$log.t" "$@" >/dev/null 2>"$log.err"
+  awk '{ printf "%.2f %.2f %d\n", $1 + $2, $3, $4 }' "$log.t" >>"$log"
 }
 
-sum_log() {  # seconds summed, peak memory maximum
-  awk '{ s += $1; if ($2 > m) m = $2 } END { printf "%.2f %.1f", s, m / 1024 }' "$1"
+sum_log() {  # CPU seconds and wall seconds summed, peak memory maximum
+  awk '{ c += $1; w += $2; if ($3 > m) m = $3 } END { printf "%.2f %.2f %.1f", c, w, m / 1024 }' "$1"
 }
 
 row() {  # row CLIP TOOL GIF LOG
   local bytes psnr
   bytes=$(stat -c %s "$3")
   psnr=$($PY "$ROOT/bench/psnr.py" "$3" "$CLIPS/$1")
-  read -r seconds peak <<<"$(sum_log "$4")"
-  printf '| %s | %s | %s | %s | %s | %s |\n' "$1" "$2" "$bytes" "$seconds" "$peak" "${psnr%% *}"
+  read -r cpu wall peak <<<"$(sum_log "$4")"
+  printf '| %s | %s | %s | %s | %s | %s | %s |\n' "$1" "$2" "$bytes" "$cpu" "$wall" "$peak" \
+    "${psnr%% *}"
 }
 
 RESULTS=$WORK/results.md
 {
-  echo "| clip | tool | bytes | seconds | peak MB | mean PSNR dB |"
-  echo "| --- | --- | ---: | ---: | ---: | ---: |"
+  echo "| clip | tool | bytes | CPU s | wall s | peak MB | mean PSNR dB |"
+  echo "| --- | --- | ---: | ---: | ---: | ---: | ---: |"
 } >"$RESULTS"
 
 export MAGICK_THREAD_LIMIT=1 OMP_NUM_THREADS=1
-for clip in terminal desktop dialogs plasma wallpaper; do
+for clip in ${CLIP_LIST:-terminal desktop dialogs plasma wallpaper}; do
   dir=$CLIPS/$clip
   delay=$(head -n1 "$dir/delays.txt")
   fps="100/$delay"
@@ -176,6 +182,7 @@ for clip in terminal desktop dialogs plasma wallpaper; do
   row "$clip" "magick+gifsicle -O3" "$o/magick-gifsicle.gif" "$o/magick.log" | tee -a "$RESULTS"
 done
 
+[ "${SKIP_SYNTHETIC:-0}" = 1 ] && exit 0
 echo
 echo "Synthetic 1920x1080 screen recording, 200 and 2000 frames:" | tee -a "$RESULTS"
 for n in 200 2000; do

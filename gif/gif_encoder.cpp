@@ -1,6 +1,7 @@
 #include "gif/gif_encoder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -12,6 +13,11 @@ namespace framelark {
 namespace {
 
 int MinCodeSize(int table_bits) { return std::max(2, table_bits); }
+
+int RunSlack() {
+  const char* v = std::getenv("FL_SLACK");
+  return v ? std::atoi(v) : 0;
+}
 
 // Share of the palette error a reused palette may exceed a fresh one by and
 // still be kept: steadier colours across frames are worth a little error.
@@ -227,7 +233,7 @@ void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency)
   const ColorHistogram histogram = BuildHistogram(pixels_.data(), use, n);
   ColorTable palette = QuantizeWu(histogram, 255);
   RefinePalette(histogram, palette, 2);
-  RefinePaletteOnPixels(pixels_.data(), use, n, n > (1u << 18) ? 3 : 1, palette, 2);
+  RefinePaletteOnPixels(pixels_.data(), use, n, n > (1u << 18) ? 3 : 1, palette, 2, nearest_);
   if (!last_quantised_.empty()) {
     // Keep the previous palette while it still fits, so that colours do not
     // jump between frames.
@@ -246,8 +252,9 @@ void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency)
     dither = dither_.data();
   }
   indices_.resize(n);
-  RemapNearest(pixels_.data(), use, dither, rect.width, rect.height, palette, transparent,
-               indices_.data());
+  nearest_.Reset(palette);
+  RemapNearest(pixels_.data(), use, dither, rect.width, rect.height, palette, nearest_, transparent,
+               RunSlack(), indices_.data());
 
   if (frame_count_ == 0) {
     SetGlobalTable(palette, true);

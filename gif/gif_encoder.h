@@ -17,6 +17,7 @@
 #include "gif/gif_blocks.h"
 #include "gif/lzw.h"
 #include "gif/palette.h"
+#include "gif/remap.h"
 
 namespace framelark {
 
@@ -101,6 +102,7 @@ class GifEncoder {
   std::vector<std::uint8_t> codes_;
   std::vector<std::uint8_t> frame_;
   ExactPalette exact_palette_;
+  NearestColor nearest_;
   LzwEncoder lzw_;
   FrameStore store_;
   FrameReport report_;

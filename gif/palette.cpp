@@ -69,7 +69,10 @@ ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* u
   struct Sum {
     std::uint32_t n, r, g, b;
   };
-  std::vector<Sum> sum(kCells, Sum{0, 0, 0, 0});
+  // Kept between calls: only the cells a call touched are cleared again.
+  thread_local std::vector<Sum> sum(kCells, Sum{0, 0, 0, 0});
+  thread_local std::vector<std::uint32_t> touched;
+  touched.clear();
   ColorHistogram h;
   std::uint32_t last = 0xFFFFFFFFu;
   Sum* cell = nullptr;
@@ -78,7 +81,9 @@ ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* u
     const std::uint32_t c = pixels[i] & 0xFFFFFFu;
     if (c != last) {
       last = c;
-      cell = &sum[(c >> 6 & 0x3F000) | (c >> 4 & 0x00FC0) | (c >> 2 & 0x0003F)];
+      const std::uint32_t index = (c >> 6 & 0x3F000) | (c >> 4 & 0x00FC0) | (c >> 2 & 0x0003F);
+      cell = &sum[index];
+      if (cell->n == 0) touched.push_back(index);
     }
     // Sums stay below 2^32 for up to 2^24 pixels per cell; larger frames
     // cannot reach a single cell with more.
@@ -87,41 +92,63 @@ ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* u
     cell->g += (c >> 8) & 0xFF;
     cell->b += c & 0xFF;
   }
-  for (std::size_t i = 0; i < kCells; ++i) {
-    const Sum& s = sum[i];
-    if (s.n == 0) continue;
+  std::sort(touched.begin(), touched.end());
+  h.cells.reserve(touched.size());
+  for (const std::uint32_t i : touched) {
+    Sum& s = sum[i];
     const std::uint64_t k = s.n;
     const std::uint32_t r = static_cast<std::uint32_t>((s.r + k / 2) / k);
     const std::uint32_t g = static_cast<std::uint32_t>((s.g + k / 2) / k);
     const std::uint32_t b = static_cast<std::uint32_t>((s.b + k / 2) / k);
     h.cells.push_back({s.n, r << 16 | g << 8 | b});
     h.total += k;
+    s = Sum{0, 0, 0, 0};
   }
   return h;
 }
 
 namespace {
 
-// Cumulative moments on a 33^3 grid (index 0 is the empty border).
-constexpr int kSide = 33;
-inline int Idx(int r, int g, int b) { return (r * kSide + g) * kSide + b; }
+// Cumulative moments on a 65^3 grid (index 0 is the empty border).
+// Two grids: 32 levels per channel for histograms with many cells, 64 for
+// sparse ones (narrow colour ranges need the finer cuts), plus a border.
+constexpr int kCoarseSide = 33;
+constexpr int kFineSide = 65;
+constexpr std::size_t kFineUpToCells = 16384;
 
 struct Box {
   int r0, r1, g0, g1, b0, b1;
   int volume;
+  int side;  // of the grid the box lies in
 };
+inline int Idx(const Box& c, int r, int g, int b) { return (r * c.side + g) * c.side + b; }
 
 struct Moments {
   std::vector<std::int64_t> w, r, g, b;
   std::vector<double> m2;
-  Moments() : w(kSide * kSide * kSide), r(w.size()), g(w.size()), b(w.size()), m2(w.size()) {}
+  int side = 0;
+  int Idx(int r, int g, int b) const { return (r * side + g) * side + b; }
+  void Clear(int grid_side) {
+    side = grid_side;
+    const std::size_t cells = static_cast<std::size_t>(side) * side * side;
+    w.resize(cells);
+    r.resize(cells);
+    g.resize(cells);
+    b.resize(cells);
+    m2.resize(cells);
+    std::fill(w.begin(), w.end(), 0);
+    std::fill(r.begin(), r.end(), 0);
+    std::fill(g.begin(), g.end(), 0);
+    std::fill(b.begin(), b.end(), 0);
+    std::fill(m2.begin(), m2.end(), 0.0);
+  }
 };
 
 template <typename T>
 T Vol(const Box& c, const std::vector<T>& m) {
-  return m[Idx(c.r1, c.g1, c.b1)] - m[Idx(c.r1, c.g1, c.b0)] - m[Idx(c.r1, c.g0, c.b1)] +
-         m[Idx(c.r1, c.g0, c.b0)] - m[Idx(c.r0, c.g1, c.b1)] + m[Idx(c.r0, c.g1, c.b0)] +
-         m[Idx(c.r0, c.g0, c.b1)] - m[Idx(c.r0, c.g0, c.b0)];
+  return m[Idx(c, c.r1, c.g1, c.b1)] - m[Idx(c, c.r1, c.g1, c.b0)] - m[Idx(c, c.r1, c.g0, c.b1)] +
+         m[Idx(c, c.r1, c.g0, c.b0)] - m[Idx(c, c.r0, c.g1, c.b1)] + m[Idx(c, c.r0, c.g1, c.b0)] +
+         m[Idx(c, c.r0, c.g0, c.b1)] - m[Idx(c, c.r0, c.g0, c.b0)];
 }
 
 enum Axis { kRed, kGreen, kBlue };
@@ -129,28 +156,28 @@ enum Axis { kRed, kGreen, kBlue };
 std::int64_t Bottom(const Box& c, Axis d, const std::vector<std::int64_t>& m) {
   switch (d) {
     case kRed:
-      return -m[Idx(c.r0, c.g1, c.b1)] + m[Idx(c.r0, c.g1, c.b0)] + m[Idx(c.r0, c.g0, c.b1)] -
-             m[Idx(c.r0, c.g0, c.b0)];
+      return -m[Idx(c, c.r0, c.g1, c.b1)] + m[Idx(c, c.r0, c.g1, c.b0)] +
+             m[Idx(c, c.r0, c.g0, c.b1)] - m[Idx(c, c.r0, c.g0, c.b0)];
     case kGreen:
-      return -m[Idx(c.r1, c.g0, c.b1)] + m[Idx(c.r1, c.g0, c.b0)] + m[Idx(c.r0, c.g0, c.b1)] -
-             m[Idx(c.r0, c.g0, c.b0)];
+      return -m[Idx(c, c.r1, c.g0, c.b1)] + m[Idx(c, c.r1, c.g0, c.b0)] +
+             m[Idx(c, c.r0, c.g0, c.b1)] - m[Idx(c, c.r0, c.g0, c.b0)];
     default:
-      return -m[Idx(c.r1, c.g1, c.b0)] + m[Idx(c.r1, c.g0, c.b0)] + m[Idx(c.r0, c.g1, c.b0)] -
-             m[Idx(c.r0, c.g0, c.b0)];
+      return -m[Idx(c, c.r1, c.g1, c.b0)] + m[Idx(c, c.r1, c.g0, c.b0)] +
+             m[Idx(c, c.r0, c.g1, c.b0)] - m[Idx(c, c.r0, c.g0, c.b0)];
   }
 }
 
 std::int64_t Top(const Box& c, Axis d, int pos, const std::vector<std::int64_t>& m) {
   switch (d) {
     case kRed:
-      return m[Idx(pos, c.g1, c.b1)] - m[Idx(pos, c.g1, c.b0)] - m[Idx(pos, c.g0, c.b1)] +
-             m[Idx(pos, c.g0, c.b0)];
+      return m[Idx(c, pos, c.g1, c.b1)] - m[Idx(c, pos, c.g1, c.b0)] - m[Idx(c, pos, c.g0, c.b1)] +
+             m[Idx(c, pos, c.g0, c.b0)];
     case kGreen:
-      return m[Idx(c.r1, pos, c.b1)] - m[Idx(c.r1, pos, c.b0)] - m[Idx(c.r0, pos, c.b1)] +
-             m[Idx(c.r0, pos, c.b0)];
+      return m[Idx(c, c.r1, pos, c.b1)] - m[Idx(c, c.r1, pos, c.b0)] - m[Idx(c, c.r0, pos, c.b1)] +
+             m[Idx(c, c.r0, pos, c.b0)];
     default:
-      return m[Idx(c.r1, c.g1, pos)] - m[Idx(c.r1, c.g0, pos)] - m[Idx(c.r0, c.g1, pos)] +
-             m[Idx(c.r0, c.g0, pos)];
+      return m[Idx(c, c.r1, c.g1, pos)] - m[Idx(c, c.r1, c.g0, pos)] - m[Idx(c, c.r0, c.g1, pos)] +
+             m[Idx(c, c.r0, c.g0, pos)];
   }
 }
 
@@ -208,6 +235,7 @@ bool CutBox(Box& a, Box& b, const Moments& m) {
   } else {
     dir = kBlue;
   }
+  b.side = a.side;
   b.r1 = a.r1;
   b.g1 = a.g1;
   b.b1 = a.b1;
@@ -244,10 +272,13 @@ ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
     for (const auto& cell : histogram.cells) palette.push_back(cell.color);
     return palette;
   }
-  Moments m;
+  thread_local Moments m;
+  const int side = histogram.cells.size() <= kFineUpToCells ? kFineSide : kCoarseSide;
+  const int shift = side == kFineSide ? 2 : 3;
+  m.Clear(side);
   for (const auto& cell : histogram.cells) {
     const int r = (cell.color >> 16) & 0xFF, g = (cell.color >> 8) & 0xFF, b = cell.color & 0xFF;
-    const int i = Idx((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
+    const int i = m.Idx((r >> shift) + 1, (g >> shift) + 1, (b >> shift) + 1);
     const std::int64_t n = cell.count;
     m.w[i] += n;
     m.r[i] += n * r;
@@ -256,14 +287,15 @@ ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
     m.m2[i] += static_cast<double>(n) * (r * r + g * g + b * b);
   }
   // Turn the cell values into cumulative moments.
-  for (int r = 1; r < kSide; ++r) {
-    std::int64_t area_w[kSide] = {}, area_r[kSide] = {}, area_g[kSide] = {}, area_b[kSide] = {};
-    double area_2[kSide] = {};
-    for (int g = 1; g < kSide; ++g) {
+  for (int r = 1; r < side; ++r) {
+    std::int64_t area_w[kFineSide] = {}, area_r[kFineSide] = {}, area_g[kFineSide] = {},
+                 area_b[kFineSide] = {};
+    double area_2[kFineSide] = {};
+    for (int g = 1; g < side; ++g) {
       std::int64_t lw = 0, lr = 0, lg = 0, lb = 0;
       double l2 = 0;
-      for (int b = 1; b < kSide; ++b) {
-        const int i = Idx(r, g, b);
+      for (int b = 1; b < side; ++b) {
+        const int i = m.Idx(r, g, b);
         lw += m.w[i];
         lr += m.r[i];
         lg += m.g[i];
@@ -274,7 +306,7 @@ ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
         area_g[b] += lg;
         area_b[b] += lb;
         area_2[b] += l2;
-        const int p = Idx(r - 1, g, b);
+        const int p = m.Idx(r - 1, g, b);
         m.w[i] = m.w[p] + area_w[b];
         m.r[i] = m.r[p] + area_r[b];
         m.g[i] = m.g[p] + area_g[b];
@@ -285,7 +317,7 @@ ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
   }
   std::vector<Box> boxes(static_cast<std::size_t>(max_colors));
   std::vector<double> variance(boxes.size(), 0.0);
-  boxes[0] = Box{0, kSide - 1, 0, kSide - 1, 0, kSide - 1, 0};
+  boxes[0] = Box{0, side - 1, 0, side - 1, 0, side - 1, 0, side};
   int count = max_colors;
   int next = 0;
   for (int i = 1; i < max_colors; ++i) {
@@ -350,12 +382,13 @@ void RefinePalette(const ColorHistogram& histogram, ColorTable& palette, int ite
 }
 
 void RefinePaletteOnPixels(const std::uint32_t* pixels, const std::uint8_t* use, std::size_t count,
-                           std::size_t step, ColorTable& palette, int iterations) {
+                           std::size_t step, ColorTable& palette, int iterations,
+                           NearestColor& nearest) {
   if (palette.empty() || count == 0) return;
   step = std::max<std::size_t>(step, 1);
   std::vector<std::array<std::uint64_t, 4>> acc(palette.size());
   for (int it = 0; it < iterations; ++it) {
-    NearestColor nearest(palette);
+    nearest.Reset(palette);
     for (auto& a : acc) a = {0, 0, 0, 0};
     for (std::size_t i = 0; i < count; i += step) {
       if (use != nullptr && use[i] == 0) continue;
@@ -373,6 +406,7 @@ void RefinePaletteOnPixels(const std::uint32_t* pixels, const std::uint8_t* use,
       palette[k] = mean(0) << 16 | mean(1) << 8 | mean(2);
     }
   }
+  nearest.Reset(palette);
 }
 
 double PaletteError(const ColorHistogram& histogram, const ColorTable& palette) {

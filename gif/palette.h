@@ -10,6 +10,8 @@
 
 namespace framelark {
 
+class NearestColor;
+
 // The distinct colours of a pixel set, in order of first appearance, with a
 // colour-to-index lookup.
 class ExactPalette {
@@ -57,8 +59,10 @@ void RefinePalette(const ColorHistogram& histogram, ColorTable& palette, int ite
 
 // Lloyd iterations on the pixels themselves (every `step`-th used pixel),
 // for the precision the histogram's cells cannot give.
+// `nearest` is working storage; it is left Reset to the final palette.
 void RefinePaletteOnPixels(const std::uint32_t* pixels, const std::uint8_t* use, std::size_t count,
-                           std::size_t step, ColorTable& palette, int iterations);
+                           std::size_t step, ColorTable& palette, int iterations,
+                           NearestColor& nearest);
 
 // Mean squared error per pixel (sum over the three channels) of the
 // histogram's cell means mapped to their nearest palette colour.

@@ -7,7 +7,12 @@
 
 namespace framelark {
 
-NearestColor::NearestColor(const ColorTable& palette) {
+void NearestColor::Reset(const ColorTable& palette) {
+  for (const std::uint32_t cell : built_) cell_start_[cell] = kUnbuilt;
+  built_.clear();
+  candidates_.clear();
+  colors_.clear();
+  sorted_.clear();
   sorted_.reserve(palette.size());
   for (std::size_t i = 0; i < palette.size() && i < 256; ++i) {
     const std::uint32_t c = palette[i];
@@ -72,6 +77,7 @@ std::uint32_t NearestColor::BuildCell(std::uint32_t cell) {
   candidates_.push_back(static_cast<std::uint8_t>(count));
   candidates_.insert(candidates_.end(), list, list + count);
   cell_start_[cell] = start;
+  built_.push_back(cell);
   return start;
 }
 
@@ -197,8 +203,8 @@ void DitherMask(const std::uint32_t* pixels, int width, int height,
 
 void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
                   const std::uint8_t* dither, int width, int height, const ColorTable& palette,
-                  int transparent, std::uint8_t* indices) {
-  NearestColor nearest(palette);
+                  NearestColor& nearest, int transparent, int run_slack, std::uint8_t* indices) {
+  int previous = -1;
   // Diffused error, in 1/16 units, for this row and the next, with a guard
   // column on each side.
   std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0);
@@ -214,7 +220,16 @@ void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
       }
       const std::uint32_t c = pixels[i];
       if (dither == nullptr || dither[i] == 0) {
-        indices[i] = static_cast<std::uint8_t>(nearest.Find(c));
+        int index = nearest.Find(c);
+        // Continuing the run of the pixel before costs LZW nothing; take it
+        // when its colour is nearly as close.
+        if (previous >= 0 && previous != index && run_slack > 0 &&
+            ColorDistance(c, palette[static_cast<std::size_t>(previous)]) <=
+                ColorDistance(c, palette[static_cast<std::size_t>(index)]) + run_slack) {
+          index = previous;
+        }
+        indices[i] = static_cast<std::uint8_t>(index);
+        previous = index;
         continue;
       }
       int* e = &current[static_cast<std::size_t>(x + 1) * 3];

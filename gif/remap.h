@@ -28,7 +28,10 @@ inline int ColorDistance(std::uint32_t a, std::uint32_t b) {
 // it; later queries in the cell scan only that list.
 class NearestColor {
  public:
-  explicit NearestColor(const ColorTable& palette);
+  NearestColor() = default;
+  explicit NearestColor(const ColorTable& palette) { Reset(palette); }
+  // Switches to another palette, keeping the cell table's storage.
+  void Reset(const ColorTable& palette);
 
   int Nearest(std::uint32_t color) const {
     return Search(static_cast<int>((color >> 16) & 0xFF), static_cast<int>((color >> 8) & 0xFF),
@@ -72,6 +75,7 @@ class NearestColor {
   std::vector<Color> colors_;  // by palette index
   std::vector<Entry> sorted_;  // by green
   std::vector<std::uint32_t> cell_start_;
+  std::vector<std::uint32_t> built_;  // cells with a list, to clear on Reset
   // Per built cell: count, then the candidates' indices in ascending order.
   std::vector<std::uint8_t> candidates_;
 };
@@ -93,10 +97,14 @@ void DitherMask(const std::uint32_t* pixels, int width, int height,
                 std::vector<std::uint8_t>& mask);
 
 // Maps the changed pixels to their nearest palette colour; where `dither` is
-// 1, with Floyd-Steinberg error diffusion between changed pixels. Unchanged
-// pixels become `transparent`.
+// 1, with Floyd-Steinberg error diffusion between changed pixels. Elsewhere
+// a pixel takes the index of the pixel before it when that colour is at most
+// `run_slack` (squared distance) farther than the nearest: longer runs, much
+// shorter LZW codes, a barely larger error. Unchanged pixels become
+// `transparent`.
+// `nearest` must have been Reset to `palette`.
 void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
                   const std::uint8_t* dither, int width, int height, const ColorTable& palette,
-                  int transparent, std::uint8_t* indices);
+                  NearestColor& nearest, int transparent, int run_slack, std::uint8_t* indices);
 
 }  // namespace framelark
