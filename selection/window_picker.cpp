@@ -19,6 +19,7 @@ constexpr platform::Rect kCanvasPlace{10, 13, 10 + 360, 13 + 85};
 constexpr int kBand = 2;  // width of the outline around the window
 
 std::unique_ptr<OutlineWindow> g_outline;
+bool g_held = false;  // the left button is held on the outline
 
 bool OutlineLoaded() { return g_outline && g_outline->form->Loaded(); }
 
@@ -66,11 +67,17 @@ void ShowOutline() {
   o.form->SetVisible(true);
 }
 
+// The left button pressed on the shown outline: the user has chosen the
+// window it marks. Until the button comes up the flash ticks leave the
+// outline shown and the choice as it is, so the release lands on the
+// outline and picks that window, however long the button is held and
+// wherever the mouse went meanwhile. (A hidden outline would lose the
+// release, and the picking would go on after the user chose.)
+void OnOutlinePressed(int /*x*/, int /*y*/) { g_held = true; }
+
 // The left button released on the outline: the window it marks is the one.
-// A press that began on the visible outline ends the picking also when a
-// hiding tick came before the release: the user chose while it was shown,
-// and the tick kept that choice (OnFlashTimer).
 void OnOutlineReleased() {
+  g_held = false;
   Main().时钟_闪烁->SetPeriod(0);
   g_outline->form->Destroy();
 }
@@ -120,7 +127,9 @@ void OpenOutlineWindow() {
   o->画板_闪烁数据->SetStyle(style);
 
   g_outline = std::move(o);
+  g_held = false;
   g_outline->form->onDestroying = OnOutlineDestroying;
+  g_outline->画板_闪烁数据->onLeftDown = OnOutlinePressed;
   g_outline->画板_闪烁数据->onLeftUp = OnOutlineReleased;
 
   // Hidden: returns at once, and MainWindow stays disabled until the
@@ -131,10 +140,11 @@ void OpenOutlineWindow() {
 void OnFlashTimer() {
   RecorderState& r = Recorder();
   platform::Platform& p = platform::Current();
+  if (g_held && OutlineLoaded()) return;  // the user is clicking the outline
 
   // A hiding tick finds the outline itself under the mouse when the user
-  // points at it (or holds the button on it). The outline is not a target:
-  // the window it marks stays picked.
+  // points at it. The outline is not a target: the window it marks stays
+  // picked, so a click that follows still gets the window the user chose.
   const platform::NativeHandle under = WindowUnderMouse();
   if (!IsOutline(under)) {
     r.PickedWindow.store(under);

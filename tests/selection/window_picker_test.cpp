@@ -186,35 +186,59 @@ TEST_F(WindowPickerTest, OutlineAtTheScreenEdgeReachesPastItAndItsSnapshotStaysI
   EXPECT_EQ(snapshot.At(8 + 1279, 8 + 799), fake.Screen().At(1279, 799));
 }
 
-TEST_F(WindowPickerTest, PressHeldAcrossAHidingTickStillPicksTheOutlinedWindow) {
-  // On the canvas, or on the 2-pixel band that is OutlineWindow itself.
+TEST_F(WindowPickerTest, TheOutlineUnderTheMouseIsNeverPicked) {
+  // Pointing at the shown outline, on its canvas or on the 2-pixel band that
+  // is OutlineWindow itself, when the hiding tick comes.
   const Point on_outline[] = {{120, 110}, {kButtonRect.left - 1, kButtonRect.top + 5}};
   for (const Point at : on_outline) {
     SCOPED_TRACE(std::to_string(at.x) + "," + std::to_string(at.y));
-    Recorder().PickedWindow.store(0);
-    Recorder().CaptureRect.Set(Rect{});
     fake.SetCursorPos(Point{120, 110});
     StartPicking();
     Tick();
     ASSERT_TRUE(OutlineForm().Visible());
 
-    // Pressed on the outline; the mouse, held by the canvas, may then slip
-    // onto the band.
-    OutlineCanvas().LeftDown(20, 10);
     fake.SetCursorPos(at);
-    Tick();  // hides the outline while the button is held
+    Tick();
     EXPECT_FALSE(OutlineForm().Visible());
     EXPECT_EQ(Recorder().PickedWindow.load(), kButton);
     EXPECT_EQ(Recorder().CaptureRect.Get(), kButtonRect);
 
+    // The click that ends this round.
+    fake.SetCursorPos(Point{120, 110});
+    Tick();
+    OutlineCanvas().LeftDown(20, 10);
     OutlineCanvas().LeftUp();
     fake.RunPending();
-    EXPECT_EQ(Outline(), nullptr);
-    EXPECT_EQ(Main().时钟_闪烁->Period(), 0);
-    EXPECT_TRUE(Form().Enabled());
+    ASSERT_EQ(Outline(), nullptr);
+  }
+}
+
+TEST_F(WindowPickerTest, PressHeldAcrossTicksStillPicksTheOutlinedWindow) {
+  fake.SetCursorPos(Point{120, 110});
+  StartPicking();
+  Tick();
+  ASSERT_TRUE(OutlineForm().Visible());
+
+  // Held while the ticks come, the mouse wandering onto the band and then
+  // onto another program: the outline stays, and so does the choice.
+  OutlineCanvas().LeftDown(20, 10);
+  const Point wandering[] = {{120, 110}, {kButtonRect.left - 1, kButtonRect.top + 5}, {1000, 100}};
+  for (const Point at : wandering) {
+    fake.SetCursorPos(at);
+    Tick();
+    EXPECT_TRUE(OutlineForm().Visible());
+    EXPECT_EQ(OutlineForm().Place(), Grown(kButtonRect));
     EXPECT_EQ(Recorder().PickedWindow.load(), kButton);
     EXPECT_EQ(Recorder().CaptureRect.Get(), kButtonRect);
   }
+
+  OutlineCanvas().LeftUp();
+  fake.RunPending();
+  EXPECT_EQ(Outline(), nullptr);
+  EXPECT_EQ(Main().时钟_闪烁->Period(), 0);
+  EXPECT_TRUE(Form().Enabled());
+  EXPECT_EQ(Recorder().PickedWindow.load(), kButton);
+  EXPECT_EQ(Recorder().CaptureRect.Get(), kButtonRect);
 }
 
 TEST_F(WindowPickerTest, TicksWithoutAnOutlineOnlyTrackTheWindowUnderTheMouse) {
