@@ -34,6 +34,20 @@ struct SaveTracking {
 };
 SaveTracking g_tracking;
 
+// How many of the commands wait in a modal dialog right now. A close request
+// may still reach MainWindow meanwhile (the task bar); closing under a
+// dialog would take the window away from the command waiting for the
+// answer, so it is refused until the dialog is answered.
+int g_modal_depth = 0;
+
+class ModalStep {
+ public:
+  ModalStep() { ++g_modal_depth; }
+  ~ModalStep() { --g_modal_depth; }
+  ModalStep(const ModalStep&) = delete;
+  ModalStep& operator=(const ModalStep&) = delete;
+};
+
 bool RecordingRuns() { return !Main().图形按钮_开始->Enabled(); }
 
 // A mode radio button writes its hint when it is the checked one after the
@@ -45,6 +59,7 @@ void ShowModeHint(const platform::RadioButton* radio, const char* hint) {
 }  // namespace
 
 void SaveRecording() {
+  const ModalStep modal;
   MainWindow& w = Main();
   // The name field starts with the last confirmed path; a cancelled dialog
   // leaves that path as it was.
@@ -72,6 +87,7 @@ void OnRegionModeClicked() { ShowModeHint(Main().单选框_区域, kStatusPickRe
 void OnFollowModeClicked() { ShowModeHint(Main().单选框_跟踪录制, kStatusPickRegion); }
 
 void OnCrosshairPressed() {
+  const ModalStep modal;
   MainWindow& w = Main();
   // 1. Region and follow modes: the overlay keeps this call until the user
   //    has confirmed the region.
@@ -96,6 +112,7 @@ void OnWatermarkClicked() {
   RecorderState& r = Recorder();
   // Unchecking keeps the text; no watermark is drawn while the box is off.
   if (!w.选择框_水印->Checked()) return;
+  const ModalStep modal;
   platform::InputBoxSpec spec;
   spec.caption = kWatermarkCaption;
   spec.prompt = kWatermarkPrompt;
@@ -109,10 +126,16 @@ void OnWatermarkClicked() {
   }
 }
 
-void OnAboutClicked() { platform::Current().ShowMessage(AboutText()); }
+void OnAboutClicked() {
+  const ModalStep modal;
+  platform::Current().ShowMessage(AboutText());
+}
 
 void OnStartClicked() {
-  StartRecording();
+  {
+    const ModalStep modal;  // a refused start shows its message box
+    StartRecording();
+  }
   // A start without a target is refused and leaves the button enabled.
   if (RecordingRuns()) g_tracking.startedSinceSave = true;
 }
@@ -125,8 +148,10 @@ bool HasUnsavedRecording() {
 }
 
 bool AllowClose() {
+  if (g_modal_depth > 0) return false;
   if (!HasUnsavedRecording()) return true;
   // Asked once per close; No leaves the window and the recording as they are.
+  const ModalStep modal;
   return platform::Current().AskYesNo(kQuitUnsavedQuestion);
 }
 

@@ -172,5 +172,40 @@ INSTANTIATE_TEST_SUITE_P(Paths, CloseAnswerTest,
                            return info.param == Path::CloseButton ? "CloseButton" : "CloseRequest";
                          });
 
+// The task bar can still send a close request while one of the program's
+// dialogs is open. It is refused without a question: the command waiting for
+// the dialog's answer still needs the window.
+TEST_F(CloseTest, CloseRequestUnderAnOpenDialogIsRefused) {
+  struct Case {
+    const char* dialog;
+    std::function<void()> open;
+  };
+  StartProgram();
+  LeaveStoppedRecording(2);
+  const Case cases[] = {
+      {"save dialog", [this] { Button("图形按钮_保存").Click(); }},
+      {"watermark box", [this] { Control<FakeCheckBox>("选择框_水印").Click(); }},
+      {"about box", [this] { Button("图形按钮_关于").Click(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dialog);
+    int requests = 0;
+    bool allowed = true;
+    fake.onModalDialog = [&] {
+      if (requests++ > 0) return;  // a question asked in answer is not asked again
+      allowed = Form().onCloseRequested();
+    };
+    c.open();
+    fake.onModalDialog = nullptr;
+    EXPECT_FALSE(allowed);
+    EXPECT_TRUE(Form().Loaded());
+  }
+  EXPECT_EQ(Questions(), 0);
+  // Once the dialogs are answered, closing asks as usual.
+  fake.QueueYesNo(true);
+  EXPECT_TRUE(Close(Path::CloseRequest));
+  EXPECT_EQ(Questions(), 1);
+}
+
 }  // namespace
 }  // namespace framelark::testing
