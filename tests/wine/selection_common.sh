@@ -26,6 +26,20 @@ sel_wait_selection_window() {
   done
 }
 
+# sel_wait_shown_edge SECONDS: waits until a selection window appears after
+# having been seen hidden (a showing flash tick has just passed).
+sel_wait_shown_edge() {
+  local deadline=$((SECONDS + $1)) seen_hidden=0
+  while [ $SECONDS -lt $deadline ]; do
+    if [ -n "$(sel_selection_windows)" ]; then
+      [ $seen_hidden = 1 ] && return 0
+    else
+      seen_hidden=1
+    fi
+  done
+  return 1
+}
+
 sel_window_shown() { [ "$(fl_window "hwnd=$1" visible 2>/dev/null)" = 1 ]; }
 
 # sel_wait_window_gone HWND SECONDS
