@@ -153,13 +153,25 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
 
 }  // namespace
 
+// A message box without owner is not topmost: above a topmost program
+// window it must be topmost too, or the window could hide it.
+UINT Win32Platform::MessageBoxBand() const {
+  for (HWND hwnd : windows_) {
+    if (IsWindowVisible(hwnd) && (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
+      return MB_TOPMOST;
+    }
+  }
+  return 0;
+}
+
 void Win32Platform::ShowMessage(const std::string& text, const std::string& caption) {
-  MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_TASKMODAL);
+  MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(),
+              MB_OK | MB_TASKMODAL | MessageBoxBand());
 }
 
 bool Win32Platform::AskYesNo(const std::string& text, const std::string& caption) {
   return MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(),
-                     MB_YESNO | MB_TASKMODAL) == IDYES;
+                     MB_YESNO | MB_TASKMODAL | MessageBoxBand()) == IDYES;
 }
 
 bool Win32Platform::InputBox(const InputBoxSpec& spec, std::string* text) {

@@ -80,6 +80,7 @@ class Win32Platform : public Platform {
 
  private:
   void RegisterClasses();
+  UINT MessageBoxBand() const;
 
   HINSTANCE instance_;
   DWORD gui_thread_;
