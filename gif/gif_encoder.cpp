@@ -1,7 +1,6 @@
 #include "gif/gif_encoder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -14,10 +13,9 @@ namespace {
 
 int MinCodeSize(int table_bits) { return std::max(2, table_bits); }
 
-int RunSlack() {
-  const char* v = std::getenv("FL_SLACK");
-  return v ? std::atoi(v) : 0;
-}
+// Squared colour distance a quantised pixel may move beyond twice its own
+// error so that LZW finds a longer string.
+constexpr int kLossySlack = 3;
 
 // Share of the palette error a reused palette may exceed a fresh one by and
 // still be kept: steadier colours across frames are worth a little error.
@@ -254,18 +252,26 @@ void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency)
   indices_.resize(n);
   nearest_.Reset(palette);
   RemapNearest(pixels_.data(), use, dither, rect.width, rect.height, palette, nearest_, transparent,
-               RunSlack(), indices_.data());
+               indices_.data());
 
+  NearColorAlternatives alternatives(pixels_.data(), indices_.data(), palette, nearest_,
+                                     transparent, kLossySlack);
+  const auto encode = [&](int bits) {
+    codes_.clear();
+    lzw_.Begin(MinCodeSize(bits), codes_);
+    lzw_.AddApproximate(indices_.data(), indices_.size(), alternatives);
+    lzw_.Finish();
+  };
   if (frame_count_ == 0) {
     SetGlobalTable(palette, true);
-    EncodedSize(indices_, global_bits_);
+    encode(global_bits_);
     EmitFrame(delay, rect, nullptr, global_bits_, -1);
   } else if (palette == global_ && (!transparency || global_transparent_ == transparent)) {
-    EncodedSize(indices_, global_bits_);
+    encode(global_bits_);
     EmitFrame(delay, rect, nullptr, global_bits_, transparent);
   } else {
     const int bits = ColorTableBits(palette.size() + (transparency ? 1 : 0));
-    EncodedSize(indices_, bits);
+    encode(bits);
     EmitFrame(delay, rect, &palette, bits, transparent);
     report_.local_table = true;
   }

@@ -50,28 +50,51 @@ void LzwEncoder::Begin(int min_code_size, std::vector<std::uint8_t>& out) {
 }
 
 void LzwEncoder::Add(const std::uint8_t* indices, std::size_t count) {
+  Run(const_cast<std::uint8_t*>(indices), count, nullptr);
+}
+
+void LzwEncoder::AddApproximate(std::uint8_t* indices, std::size_t count,
+                                LzwAlternatives& alternatives) {
+  Run(indices, count, &alternatives);
+}
+
+std::uint32_t LzwEncoder::Lookup(std::uint32_t key, std::uint32_t tag, std::uint32_t& slot) const {
+  slot = (key * 2654435761u) >> (32 - kHashBits);
+  for (;;) {
+    const std::uint32_t entry = keys_[slot];
+    if (entry == (tag | key)) return codes_[slot];
+    if ((entry & 0xFFF00000u) != tag || entry == 0) return kNoCode;
+    slot = (slot + 1) & (kHashSize - 1);
+  }
+}
+
+void LzwEncoder::Run(std::uint8_t* indices, std::size_t count, LzwAlternatives* alternatives) {
   if (count == 0) return;
   const std::uint32_t index_mask = clear_code_ - 1;
   std::size_t i = 0;
   if (current_ < 0) current_ = indices[i++] & index_mask;
   std::uint32_t current = static_cast<std::uint32_t>(current_);
   std::uint32_t tag = generation_ << 20;
+  std::uint8_t options[256];
   for (; i < count; ++i) {
     const std::uint32_t pixel = indices[i] & index_mask;
     const std::uint32_t key = (current << 8 | pixel) + 1;
-    std::uint32_t slot = (key * 2654435761u) >> (32 - kHashBits);
-    bool found = false;
-    for (;;) {
-      const std::uint32_t entry = keys_[slot];
-      if (entry == (tag | key)) {
-        found = true;
-        break;
+    std::uint32_t slot;
+    std::uint32_t code = Lookup(key, tag, slot);
+    if (code == kNoCode && alternatives != nullptr) {
+      const int n = alternatives->Get(i, options);
+      for (int k = 0; k < n; ++k) {
+        std::uint32_t ignored;
+        const std::uint32_t other = options[k] & index_mask;
+        code = Lookup((current << 8 | other) + 1, tag, ignored);
+        if (code != kNoCode) {
+          indices[i] = static_cast<std::uint8_t>(other);
+          break;
+        }
       }
-      if ((entry & 0xFFF00000u) != tag || entry == 0) break;
-      slot = (slot + 1) & (kHashSize - 1);
     }
-    if (found) {
-      current = codes_[slot];
+    if (code != kNoCode) {
+      current = code;
       continue;
     }
     Put(current);

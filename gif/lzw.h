@@ -10,6 +10,15 @@
 
 namespace framelark {
 
+// Other indices a pixel may take instead of its own, for lossy coding.
+class LzwAlternatives {
+ public:
+  virtual ~LzwAlternatives() = default;
+  // Writes up to 256 acceptable indices for pixel `i` (not its own), best
+  // first, and returns how many.
+  virtual int Get(std::size_t i, std::uint8_t* out) = 0;
+};
+
 // Compresses `count` colour indices (each below 1 << min_code_size) and
 // appends the packed code stream to `out`. min_code_size is 2..8. The
 // encoder keeps its tables between calls so that frames do not reallocate.
@@ -22,6 +31,10 @@ class LzwEncoder {
   // The same in pieces: Begin, any number of Add calls, Finish.
   void Begin(int min_code_size, std::vector<std::uint8_t>& out);
   void Add(const std::uint8_t* indices, std::size_t count);
+  // Lossy Add: where the table has no entry for the current string followed
+  // by a pixel's index, the pixel takes the first alternative that has one,
+  // which is written back to `indices`.
+  void AddApproximate(std::uint8_t* indices, std::size_t count, LzwAlternatives& alternatives);
   void Finish();
 
  private:
@@ -30,6 +43,10 @@ class LzwEncoder {
   void ClearTable();
   void Put(std::uint32_t code);
   bool StaleTable(std::uint64_t position);
+  void Run(std::uint8_t* indices, std::size_t count, LzwAlternatives* alternatives);
+  static constexpr std::uint32_t kNoCode = 0xFFFFFFFFu;
+  // Code of `key` in the table, or kNoCode with `slot` where it would go.
+  std::uint32_t Lookup(std::uint32_t key, std::uint32_t tag, std::uint32_t& slot) const;
   static constexpr std::uint32_t kWindowCodes = 256;
   static constexpr double kStaleRatio = 0.9;
   std::uint64_t position_ = 0;     // pixels consumed since Begin

@@ -203,8 +203,7 @@ void DitherMask(const std::uint32_t* pixels, int width, int height,
 
 void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
                   const std::uint8_t* dither, int width, int height, const ColorTable& palette,
-                  NearestColor& nearest, int transparent, int run_slack, std::uint8_t* indices) {
-  int previous = -1;
+                  NearestColor& nearest, int transparent, std::uint8_t* indices) {
   // Diffused error, in 1/16 units, for this row and the next, with a guard
   // column on each side.
   std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0);
@@ -220,16 +219,7 @@ void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
       }
       const std::uint32_t c = pixels[i];
       if (dither == nullptr || dither[i] == 0) {
-        int index = nearest.Find(c);
-        // Continuing the run of the pixel before costs LZW nothing; take it
-        // when its colour is nearly as close.
-        if (previous >= 0 && previous != index && run_slack > 0 &&
-            ColorDistance(c, palette[static_cast<std::size_t>(previous)]) <=
-                ColorDistance(c, palette[static_cast<std::size_t>(index)]) + run_slack) {
-          index = previous;
-        }
-        indices[i] = static_cast<std::uint8_t>(index);
-        previous = index;
+        indices[i] = static_cast<std::uint8_t>(nearest.Find(c));
         continue;
       }
       int* e = &current[static_cast<std::size_t>(x + 1) * 3];
@@ -260,6 +250,36 @@ void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
     }
     std::swap(current, next);
   }
+}
+
+int NearColorAlternatives::Get(std::size_t i, std::uint8_t* out) {
+  const int own = indices_[i];
+  if (own == transparent_) return 0;
+  const std::uint32_t c = pixels_[i];
+  // Up to twice the pixel's own error plus a little: where the palette fits
+  // closely (smooth gradients) almost nothing moves, on noisy photo areas
+  // the codes find longer strings.
+  const int own_distance = ColorDistance(c, palette_[static_cast<std::size_t>(own)]);
+  const int limit = 2 * own_distance + slack_;
+  int count = 0;
+  const std::uint8_t* list = nearest_.Candidates(c, count);
+  int distance[256];
+  int n = 0;
+  for (int k = 0; k < count; ++k) {
+    if (list[k] == own) continue;
+    const int d = ColorDistance(c, palette_[list[k]]);
+    if (d > limit) continue;
+    // Insertion by distance: lists are short.
+    int at = n++;
+    while (at > 0 && distance[at - 1] > d) {
+      distance[at] = distance[at - 1];
+      out[at] = out[at - 1];
+      --at;
+    }
+    distance[at] = d;
+    out[at] = list[k];
+  }
+  return n;
 }
 
 }  // namespace framelark

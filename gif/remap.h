@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gif/gif_blocks.h"
+#include "gif/lzw.h"
 #include "gif/palette.h"
 
 namespace framelark {
@@ -38,14 +39,22 @@ class NearestColor {
                   static_cast<int>(color & 0xFF));
   }
 
-  int Find(std::uint32_t color) {
+  // The palette indices that can be nearest to colours of `color`'s cell,
+  // ascending; `count` of them.
+  const std::uint8_t* Candidates(std::uint32_t color, int& count) {
     if (cell_start_.empty()) cell_start_.assign(kCells, kUnbuilt);
     const std::uint32_t cell =
         (color >> 6 & 0x3F000) | (color >> 4 & 0x00FC0) | (color >> 2 & 0x0003F);
     std::uint32_t start = cell_start_[cell];
     if (start == kUnbuilt) start = BuildCell(cell);
-    const std::uint8_t* candidate = &candidates_[start];
-    const int count = candidate[0];
+    count = candidates_[start] == 0 ? 256 : candidates_[start];
+    return &candidates_[start + 1];
+  }
+
+  int Find(std::uint32_t color) {
+    int count = 0;
+    const std::uint8_t* list = Candidates(color, count);
+    const std::uint8_t* candidate = list - 1;
     if (count == 1) return candidate[1];
     const int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
     int best = 1 << 30;
@@ -97,14 +106,36 @@ void DitherMask(const std::uint32_t* pixels, int width, int height,
                 std::vector<std::uint8_t>& mask);
 
 // Maps the changed pixels to their nearest palette colour; where `dither` is
-// 1, with Floyd-Steinberg error diffusion between changed pixels. Elsewhere
-// a pixel takes the index of the pixel before it when that colour is at most
-// `run_slack` (squared distance) farther than the nearest: longer runs, much
-// shorter LZW codes, a barely larger error. Unchanged pixels become
-// `transparent`.
+// 1, with Floyd-Steinberg error diffusion between changed pixels. Unchanged
+// pixels become `transparent`.
 // `nearest` must have been Reset to `palette`.
 void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
                   const std::uint8_t* dither, int width, int height, const ColorTable& palette,
-                  NearestColor& nearest, int transparent, int run_slack, std::uint8_t* indices);
+                  NearestColor& nearest, int transparent, std::uint8_t* indices);
+
+// For lossy LZW on quantised pixels: other palette colours whose squared
+// distance to the pixel's colour is at most twice its own index's plus
+// `slack`. Transparent pixels keep their index.
+class NearColorAlternatives : public LzwAlternatives {
+ public:
+  NearColorAlternatives(const std::uint32_t* pixels, const std::uint8_t* indices,
+                        const ColorTable& palette, NearestColor& nearest, int transparent,
+                        int slack)
+      : pixels_(pixels),
+        indices_(indices),
+        palette_(palette),
+        nearest_(nearest),
+        transparent_(transparent),
+        slack_(slack) {}
+  int Get(std::size_t i, std::uint8_t* out) override;
+
+ private:
+  const std::uint32_t* pixels_;
+  const std::uint8_t* indices_;
+  const ColorTable& palette_;
+  NearestColor& nearest_;
+  int transparent_;
+  int slack_;
+};
 
 }  // namespace framelark
