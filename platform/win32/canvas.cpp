@@ -76,6 +76,21 @@ void Win32Canvas::UsePen() {
 }
 
 void Win32Canvas::Changed(RECT area) {
+  // Remembered so that the next Clear repaints only what was drawn since.
+  if (since_clear_.size() < kMaxRemembered) {
+    since_clear_.push_back(area);
+  } else {
+    since_clear_overflow_ = true;
+  }
+  Show(area);
+}
+
+void Win32Canvas::ChangedAll() {
+  clean_ = false;
+  Show(RECT{0, 0, width_, height_});
+}
+
+void Win32Canvas::Show(const RECT& area) {
   // Only the GUI thread touches the window; what the worker draws on a
   // shown canvas appears with the next repaint.
   if (hwnd_ == nullptr || !Owner().PlatformOf().OnGuiThread()) return;
@@ -88,7 +103,7 @@ void Win32Canvas::SetStyle(const CanvasStyle& style) {
   UsePen();
   SetTextColor(dc_, ToColorRef(style_.textColour));
   FillBack();
-  Changed(RECT{0, 0, width_, height_});
+  ChangedAll();
 }
 
 void Win32Canvas::SetPenColour(Colour colour) {
@@ -108,6 +123,7 @@ void Win32Canvas::SetBackgroundPicture(const Bytes& picture) {
   if (!picture.empty()) image = DecodeStill(picture);
   std::lock_guard<std::mutex> lock(mutex_);
   background_ = std::move(image);
+  clean_ = false;  // the next Clear paints everything anew
 }
 
 void Win32Canvas::Clear() {
@@ -125,17 +141,29 @@ void Win32Canvas::Clear() {
       }
     }
   }
-  Changed(RECT{0, 0, width_, height_});
+  // After a Clear only what was drawn since the last one differs on the
+  // screen: an overlay that redraws its selection on every mouse move then
+  // repaints a few strips, not the whole screen.
+  if (clean_ && !since_clear_overflow_) {
+    for (const RECT& area : since_clear_) Show(area);
+  } else {
+    Show(RECT{0, 0, width_, height_});
+  }
+  since_clear_.clear();
+  since_clear_overflow_ = false;
+  clean_ = true;
 }
 
 void Win32Canvas::DrawRectangle(int x1, int y1, int x2, int y2) {
   std::lock_guard<std::mutex> lock(mutex_);
   const RECT box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
   Rectangle(dc_, box.left, box.top, box.right, box.bottom);
-  RECT changed = box;
+  // The four sides, as wide as the pen reaches.
   const int reach = std::max(1, style_.penWidth) + 1;
-  InflateRect(&changed, reach, reach);
-  Changed(changed);
+  Changed(RECT{box.left - reach, box.top - reach, box.right + reach, box.top + reach});
+  Changed(RECT{box.left - reach, box.bottom - reach, box.right + reach, box.bottom + reach});
+  Changed(RECT{box.left - reach, box.top - reach, box.left + reach, box.bottom + reach});
+  Changed(RECT{box.right - reach, box.top - reach, box.right + reach, box.bottom + reach});
 }
 
 void Win32Canvas::DrawEllipse(int x1, int y1, int x2, int y2) {
@@ -210,7 +238,10 @@ void Win32Canvas::Move(const Rect& place) {
     std::lock_guard<std::mutex> lock(mutex_);
     const int width = std::max(0, place.Width());
     const int height = std::max(0, place.Height());
-    if (width != width_ || height != height_) Resize(width, height);
+    if (width != width_ || height != height_) {
+      Resize(width, height);
+      clean_ = false;
+    }
   }
   ChildMove(place);
   Redraw();

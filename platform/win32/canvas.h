@@ -8,6 +8,7 @@
 
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/pictures.h"
@@ -39,7 +40,12 @@ class Win32Canvas : public ControlImpl<Canvas> {
   void Resize(int width, int height);
   void FillBack();
   void UsePen();
+  // Something was drawn in `area`.
   void Changed(RECT area);
+  // The whole picture changed other than by a Clear.
+  void ChangedAll();
+  // Repaints `area` of a shown canvas (GUI thread only).
+  void Show(const RECT& area);
 
   mutable std::mutex mutex_;
   HDC dc_ = nullptr;
@@ -52,6 +58,12 @@ class Win32Canvas : public ControlImpl<Canvas> {
   HGDIOBJ first_pen_ = nullptr;
   CanvasStyle style_;
   std::optional<PixelImage> background_;
+  // Whether the picture was what Clear makes of it, apart from the areas
+  // drawn on since.
+  bool clean_ = false;
+  static constexpr std::size_t kMaxRemembered = 64;
+  std::vector<RECT> since_clear_;
+  bool since_clear_overflow_ = false;
 };
 
 }  // namespace platform::win32

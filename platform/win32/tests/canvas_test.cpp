@@ -225,6 +225,42 @@ TEST_F(CanvasTest, ShownCanvasShowsItsPicture) {
   EXPECT_EQ(screen.At(59, 39), kBlue);
 }
 
+TEST_F(CanvasTest, AShownCanvasRepaintsWhatChangedSinceTheLastClear) {
+  window_->SetVisible(true);
+  Canvas& canvas = AddCanvas(100, 80, kBlueColour);
+  canvas.Move(Rect{10, 10, 110, 90});
+  canvas.SetBackgroundPicture(SolidBitmap(100, 80, 0x00FF00));
+  canvas.Clear();
+  Pump(50);
+  auto shown = [] { return ScreenPixels(Rect{50, 50, 150, 130}); };
+  EXPECT_EQ(shown().At(50, 40), 0x00FF00u);
+
+  canvas.DrawRectangle(10, 10, 90, 70);
+  canvas.WriteText(20, 30, "横：10 纵:10");
+  Pump(50);
+  EXPECT_EQ(shown().At(10, 40), kRed);
+
+  // The next Clear repaints the sides of the rectangle and the text, not
+  // the middle of the canvas.
+  canvas.Clear();
+  HWND hwnd = Hwnd(canvas.Handle());
+  HRGN update = CreateRectRgn(0, 0, 0, 0);
+  GetUpdateRgn(hwnd, update, FALSE);
+  EXPECT_TRUE(PtInRegion(update, 10, 40));
+  EXPECT_TRUE(PtInRegion(update, 25, 32));
+  EXPECT_FALSE(PtInRegion(update, 60, 55));
+  DeleteObject(update);
+  Pump(50);
+  const PixelImage cleared = shown();
+  EXPECT_EQ(cleared.pixels, PixelImage(100, 80, 0x00FF00).pixels);
+
+  // A new background picture shows everywhere at the next Clear.
+  canvas.SetBackgroundPicture(SolidBitmap(100, 80, 0xFFFF00));
+  canvas.Clear();
+  Pump(50);
+  EXPECT_EQ(shown().pixels, PixelImage(100, 80, 0xFFFF00).pixels);
+}
+
 TEST_F(CanvasTest, AWorkerDrawsAndReadsWhileTheGuiThreadPaints) {
   window_->SetVisible(true);
   Canvas& canvas = AddCanvas(120, 100, kBlueColour);
