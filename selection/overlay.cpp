@@ -1,5 +1,6 @@
 #include "selection/overlay.h"
 
+#include <memory>
 #include <string>
 
 #include "engine/recorder_state.h"
@@ -91,7 +92,14 @@ void OnSelectionLeftUp() { Recorder().SelectionDragging = 0; }
 // A drag ends with its overlay, whatever ends the overlay: Enter pressed
 // with the button still held must not leave a press point behind that the
 // next overlay would draw from before any press.
-void OnOverlayDestroying() { Recorder().SelectionDragging = 0; }
+//
+// The window object cannot go while it runs its own destruction: it is
+// handed to a task that frees it once the GUI thread is back in its loop.
+void OnOverlayDestroying() {
+  Recorder().SelectionDragging = 0;
+  std::shared_ptr<OverlayWindow> gone(std::move(g_overlay));
+  platform::Current().PostToGuiThread([gone] {});
+}
 
 }  // namespace
 
@@ -141,10 +149,8 @@ void OpenOverlayWindow() {
 
   // Shows the overlay and waits until Enter has destroyed it.
   p.RunDialog(*g_overlay->form, *Main().form);
-
-  // Also when the wait ended another way (the program is quitting).
-  Recorder().SelectionDragging = 0;
-  g_overlay.reset();
+  // The wait also ends when the program quits: the overlay goes then too.
+  if (g_overlay) g_overlay->form->Destroy();
 }
 
 }  // namespace framelark
