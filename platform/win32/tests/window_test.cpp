@@ -45,6 +45,21 @@ TEST(Win32Window, StylesFollowTheSpec) {
   }
 }
 
+TEST(Win32Window, TheIconOfTheSpecIsTheWindowsIcon) {
+  WindowSpec spec = SpecAt(kPlace);
+  spec.icon = TestPlatform().EmbeddedPicture("framelark.ico");
+  ASSERT_FALSE(spec.icon.empty());
+  auto window = OpenWindow(spec, false);
+  HWND hwnd = Hwnd(window->Handle());
+  EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), 0);
+
+  spec.icon = Bytes{0, 0, 1, 0, 9, 0};  // claims nine images, has none
+  auto broken = OpenWindow(spec, false);
+  ASSERT_TRUE(broken);
+  EXPECT_EQ(SendMessageW(Hwnd(broken->Handle()), WM_GETICON, ICON_BIG, 0), 0);
+}
+
 TEST(Win32Window, SizeChangesAreReported) {
   auto window = OpenWindow(SpecAt(kPlace), false);
   int changes = 0;
@@ -207,6 +222,18 @@ TEST(Win32Window, AVisibleDialogKeepsTheCallWaitingUntilItIsDestroyed) {
   EXPECT_TRUE(dialog_shown);
   EXPECT_TRUE(IsWindowEnabled(Hwnd(owner->Handle())));
   EXPECT_EQ(posted, std::vector<int>{1}) << "tasks run in the dialog's loop";
+}
+
+TEST(Win32Window, StartedThreadsRunBesideTheGuiThreadUntilJoined) {
+  DWORD ran_on = 0;
+  auto thread = TestPlatform().StartThread([&] {
+    Sleep(50);
+    ran_on = GetCurrentThreadId();
+  });
+  thread->Join();
+  EXPECT_NE(ran_on, 0u);
+  EXPECT_NE(ran_on, GetCurrentThreadId());
+  thread->Join();  // once more: nothing left to wait for
 }
 
 TEST(Win32Window, TasksFromOtherThreadsRunOnTheGuiThreadInOrder) {
