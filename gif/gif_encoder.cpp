@@ -154,11 +154,58 @@ std::size_t GifEncoder::EncodedSize(const std::vector<std::uint8_t>& indices, in
   return codes_.size() + codes_.size() / 255 + 1;
 }
 
+void GifEncoder::ConsiderExact(const std::vector<std::uint8_t>& indices, const ColorTable& colors,
+                               int transparent, bool opaque, bool try_global, bool try_local) {
+  const std::size_t n = indices.size();
+  const int local_bits = ColorTableBits(colors.size() + (transparent >= 0 ? 1 : 0));
+  // The global table serves when it holds every colour (and a spare index
+  // for transparency); it saves the local table but may need wider codes.
+  bool global_ok = try_global && !global_.empty() && (transparent < 0 || global_transparent_ >= 0);
+  std::uint8_t to_global[256] = {};
+  for (std::size_t i = 0; global_ok && i < colors.size(); ++i) {
+    const int g = global_lookup_.IndexOf(colors[i]);
+    if (g < 0) global_ok = false;
+    to_global[i] = static_cast<std::uint8_t>(g);
+  }
+  if (global_ok && transparent >= 0) {
+    to_global[transparent] = static_cast<std::uint8_t>(global_transparent_);
+  }
+  if (global_ok) {
+    alternative_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) alternative_[i] = to_global[indices[i]];
+    const std::size_t size = EncodedSize(alternative_, global_bits_);
+    if (size < best_.cost) {
+      best_ = {size, nullptr, global_bits_, transparent >= 0 ? global_transparent_ : -1, opaque};
+      std::swap(best_codes_, codes_);
+    }
+  }
+  if (try_local || !global_ok) {
+    const std::size_t size = EncodedSize(indices, local_bits) + (std::size_t{3} << local_bits);
+    if (size < best_.cost) {
+      best_ = {size, &colors, local_bits, transparent, opaque};
+      std::swap(best_codes_, codes_);
+    }
+  }
+}
+
 void GifEncoder::EncodeExact(int delay, const Rect& rect, bool transparency) {
   const std::size_t n = static_cast<std::size_t>(rect.width) * rect.height;
   const ColorTable& colors = exact_palette_.colors();
   const int transparent = transparency ? static_cast<int>(colors.size()) : -1;
-  const int local_bits = ColorTableBits(colors.size() + (transparency ? 1 : 0));
+  report_.exact = true;
+  indices_.resize(n);
+
+  if (frame_count_ == 0) {
+    RemapExact(pixels_.data(), nullptr, nullptr, n, exact_palette_, -1, indices_.data());
+    SetGlobalTable(colors, true);
+    EncodedSize(indices_, global_bits_);
+    EmitFrame(delay, rect, nullptr, global_bits_, -1);
+    std::fill(exact_.begin(), exact_.end(), 1);
+    return;
+  }
+
+  best_ = Choice();
+  const bool small = n <= kTryBothTablesPixels;
   if (transparency) {
     shown_exact_.resize(n);
     for (int y = 0; y < rect.height; ++y) {
@@ -166,59 +213,36 @@ void GifEncoder::EncodeExact(int delay, const Rect& rect, bool transparency) {
                   &exact_[static_cast<std::size_t>(rect.y + y) * width_ + rect.x], rect.width);
     }
   }
-  indices_.resize(n);
+  // Unchanged pixels may be transparent or, where the decoder already shows
+  // them exactly, their own colour. Small rectangles try several ways.
   RemapExact(pixels_.data(), transparency ? changed_.data() : nullptr,
              transparency ? shown_exact_.data() : nullptr, n, exact_palette_, transparent,
              indices_.data());
-  report_.exact = true;
-
-  if (frame_count_ == 0) {
-    SetGlobalTable(colors, true);
-    EncodedSize(indices_, global_bits_);
-    EmitFrame(delay, rect, nullptr, global_bits_, -1);
-  } else {
-    // The global table serves when it holds every colour (and a spare index
-    // for transparency); it saves the local table but may need wider codes.
-    bool global_ok = !global_.empty() && (!transparency || global_transparent_ >= 0);
-    std::uint8_t to_global[256] = {};
-    for (std::size_t i = 0; global_ok && i < colors.size(); ++i) {
-      const int g = global_lookup_.IndexOf(colors[i]);
-      if (g < 0) global_ok = false;
-      to_global[i] = static_cast<std::uint8_t>(g);
-    }
-    if (transparency && global_ok)
-      to_global[transparent] = static_cast<std::uint8_t>(global_transparent_);
-    bool use_global = false;
-    if (global_ok) {
-      if (n <= kTryBothTablesPixels) {
-        alternative_.resize(n);
-        for (std::size_t i = 0; i < n; ++i) alternative_[i] = to_global[indices_[i]];
-        const std::size_t global_size = EncodedSize(alternative_, global_bits_);
-        const std::size_t local_size =
-            EncodedSize(indices_, local_bits) + (std::size_t{3} << local_bits);
-        use_global = global_size <= local_size;
-      } else {
-        use_global = global_bits_ <= local_bits;
-        if (use_global) {
-          alternative_.resize(n);
-          for (std::size_t i = 0; i < n; ++i) alternative_[i] = to_global[indices_[i]];
-        }
-      }
-    }
-    if (use_global) {
-      EncodedSize(alternative_, global_bits_);
-      EmitFrame(delay, rect, nullptr, global_bits_, transparency ? global_transparent_ : -1);
-    } else {
-      EncodedSize(indices_, local_bits);
-      EmitFrame(delay, rect, &colors, local_bits, transparent);
-      report_.local_table = true;
+  const int local_bits = ColorTableBits(colors.size() + (transparency ? 1 : 0));
+  ConsiderExact(indices_, colors, transparent, !transparency, true,
+                small || global_bits_ > local_bits);
+  if (transparency && small) {
+    // Every unchanged pixel transparent.
+    RemapExact(pixels_.data(), changed_.data(), nullptr, n, exact_palette_, transparent,
+               indices_.data());
+    ConsiderExact(indices_, colors, transparent, false, true, true);
+    // No transparency at all, when the whole rectangle has few colours.
+    opaque_palette_.Clear();
+    if (opaque_palette_.Add(pixels_.data(), nullptr, n, 256)) {
+      RemapExact(pixels_.data(), nullptr, nullptr, n, opaque_palette_, -1, indices_.data());
+      ConsiderExact(indices_, opaque_palette_.colors(), -1, true, true, true);
     }
   }
+  std::swap(codes_, best_codes_);
+  EmitFrame(delay, rect, best_.local, best_.bits, best_.transparent);
+  report_.local_table = best_.local != nullptr;
+  report_.transparent = best_.transparent >= 0;
+
   // Every stored pixel now shows its exact colour.
   for (int y = 0; y < rect.height; ++y) {
     std::uint8_t* e = &exact_[static_cast<std::size_t>(rect.y + y) * width_ + rect.x];
     const std::uint8_t* c =
-        transparency ? &changed_[static_cast<std::size_t>(y) * rect.width] : nullptr;
+        best_.opaque ? nullptr : &changed_[static_cast<std::size_t>(y) * rect.width];
     for (int x = 0; x < rect.width; ++x) {
       if (c == nullptr || c[x] != 0) e[x] = 1;
     }

@@ -65,6 +65,10 @@ class GifEncoder {
   bool EncodeCanvas(int delay);
   void EncodeEmptyFrame(int delay);
   void EncodeExact(int delay, const Rect& rect, bool transparency);
+  // Codes one way of storing an exact frame with the local table and, when
+  // it can serve, the global one; keeps it in best_ if smaller.
+  void ConsiderExact(const std::vector<std::uint8_t>& indices, const ColorTable& colors,
+                     int transparent, bool opaque, bool try_global, bool try_local);
   void EncodeQuantised(int delay, const Rect& rect, bool transparency);
   // Writes GCE, descriptor, optional local table and the image data in
   // codes_ to frame_.
@@ -102,6 +106,16 @@ class GifEncoder {
   std::vector<std::uint8_t> codes_;
   std::vector<std::uint8_t> frame_;
   ExactPalette exact_palette_;
+  ExactPalette opaque_palette_;
+  struct Choice {
+    std::size_t cost = static_cast<std::size_t>(-1);
+    const ColorTable* local = nullptr;  // null: the global table
+    int bits = 0;
+    int transparent = -1;
+    bool opaque = false;  // every pixel of the rectangle drawn
+  };
+  Choice best_;
+  std::vector<std::uint8_t> best_codes_;
   NearestColor nearest_;
   LzwEncoder lzw_;
   FrameStore store_;
