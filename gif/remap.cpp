@@ -9,6 +9,7 @@ namespace framelark {
 
 void NearestColor::Reset(const ColorTable& palette) {
   for (const std::uint32_t cell : built_) cell_start_[cell] = kUnbuilt;
+  std::fill(cache_key_.begin(), cache_key_.end(), 0u);
   built_.clear();
   candidates_.clear();
   colors_.clear();
@@ -30,47 +31,42 @@ void NearestColor::Reset(const ColorTable& palette) {
 }
 
 std::uint32_t NearestColor::BuildCell(std::uint32_t cell) {
-  // In doubled units the cell spans 2 * base .. 2 * base + 6 per channel and
-  // its centre is 2 * base + 3, at most sqrt(27) from any point of it. A
-  // colour nearest to some point is within R + 2 * sqrt(27) of the centre,
-  // R being the distance of the colour nearest to the centre.
-  const int cr = static_cast<int>(cell >> 12) * 8 + 3;
-  const int cg = static_cast<int>((cell >> 6) & 0x3F) * 8 + 3;
-  const int cb = static_cast<int>(cell & 0x3F) * 8 + 3;
-  const auto distance2 = [&](const Entry& e) {
-    const int dr = 2 * e.r - cr, dg = 2 * e.g - cg, db = 2 * e.b - cb;
-    return dr * dr + dg * dg + db * db;
+  // The cell is the box lo .. lo + 3 per channel. A palette colour can be
+  // nearest to some point of it only if its least distance to the box is
+  // at most the smallest largest distance of any colour to the box.
+  const int lo[3] = {static_cast<int>(cell >> 12) * 4, static_cast<int>((cell >> 6) & 0x3F) * 4,
+                     static_cast<int>(cell & 0x3F) * 4};
+  const auto least = [](int v, int a) {
+    const int d = v < a ? a - v : (v > a + 3 ? v - a - 3 : 0);
+    return d * d;
   };
-  // Nearest to the centre, searching outwards in green.
+  const auto largest = [](int v, int a) {
+    const int d = std::max(std::abs(v - a), std::abs(v - a - 3));
+    return d * d;
+  };
   const int n = static_cast<int>(sorted_.size());
   const int middle =
-      static_cast<int>(std::lower_bound(sorted_.begin(), sorted_.end(), cg,
-                                        [](const Entry& e, int value) { return 2 * e.g < value; }) -
+      static_cast<int>(std::lower_bound(sorted_.begin(), sorted_.end(), lo[1],
+                                        [](const Entry& e, int value) { return e.g < value; }) -
                        sorted_.begin());
-  int nearest = 1 << 30;
-  for (int k = middle; k < n; ++k) {
-    const int dg = 2 * sorted_[k].g - cg;
-    if (dg * dg > nearest) break;
-    nearest = std::min(nearest, distance2(sorted_[k]));
+  int bound = 1 << 30;
+  const auto tighten = [&](const Entry& e) {
+    bound = std::min(bound, largest(e.r, lo[0]) + largest(e.g, lo[1]) + largest(e.b, lo[2]));
+  };
+  for (int k = middle; k < n && least(sorted_[k].g, lo[1]) <= bound; ++k) tighten(sorted_[k]);
+  for (int k = middle - 1; k >= 0 && least(sorted_[k].g, lo[1]) <= bound; --k) {
+    tighten(sorted_[k]);
   }
-  for (int k = middle - 1; k >= 0; --k) {
-    const int dg = cg - 2 * sorted_[k].g;
-    if (dg * dg > nearest) break;
-    nearest = std::min(nearest, distance2(sorted_[k]));
-  }
-  const double reach = std::sqrt(static_cast<double>(nearest)) + 2.0 * std::sqrt(27.0) + 1e-6;
-  const int limit = static_cast<int>(reach * reach);
   std::uint8_t list[256];
   int count = 0;
-  for (int k = middle; k < n; ++k) {
-    const int dg = 2 * sorted_[k].g - cg;
-    if (dg * dg > limit) break;
-    if (distance2(sorted_[k]) <= limit) list[count++] = static_cast<std::uint8_t>(sorted_[k].index);
-  }
-  for (int k = middle - 1; k >= 0; --k) {
-    const int dg = cg - 2 * sorted_[k].g;
-    if (dg * dg > limit) break;
-    if (distance2(sorted_[k]) <= limit) list[count++] = static_cast<std::uint8_t>(sorted_[k].index);
+  const auto consider = [&](const Entry& e) {
+    if (least(e.r, lo[0]) + least(e.g, lo[1]) + least(e.b, lo[2]) <= bound) {
+      list[count++] = static_cast<std::uint8_t>(e.index);
+    }
+  };
+  for (int k = middle; k < n && least(sorted_[k].g, lo[1]) <= bound; ++k) consider(sorted_[k]);
+  for (int k = middle - 1; k >= 0 && least(sorted_[k].g, lo[1]) <= bound; --k) {
+    consider(sorted_[k]);
   }
   std::sort(list, list + count);
   const std::uint32_t start = static_cast<std::uint32_t>(candidates_.size());
@@ -201,6 +197,10 @@ void DitherMask(const std::uint32_t* pixels, int width, int height,
   }
 }
 
+namespace {
+constexpr int kDitherMinError = 12;
+}  // namespace
+
 void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
                   const std::uint8_t* dither, int width, int height, const ColorTable& palette,
                   NearestColor& nearest, int transparent, std::uint8_t* indices) {
@@ -220,6 +220,13 @@ void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
       const std::uint32_t c = pixels[i];
       if (dither == nullptr || dither[i] == 0) {
         indices[i] = static_cast<std::uint8_t>(nearest.Find(c));
+        continue;
+      }
+      // Where the palette already fits within about two levels per channel,
+      // no band can show: no pattern, and the carried error stops here.
+      const int plain = nearest.Find(c);
+      if (ColorDistance(c, palette[static_cast<std::size_t>(plain)]) <= kDitherMinError) {
+        indices[i] = static_cast<std::uint8_t>(plain);
         continue;
       }
       int* e = &current[static_cast<std::size_t>(x + 1) * 3];

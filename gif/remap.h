@@ -52,6 +52,18 @@ class NearestColor {
   }
 
   int Find(std::uint32_t color) {
+    // Recent answers by exact colour: neighbouring pixels repeat colours.
+    const std::uint32_t key = (color & 0xFFFFFFu) | 0x01000000u;
+    const std::size_t slot = ((color * 2654435761u) >> 19) & (kCacheSize - 1);
+    if (cache_key_[slot] == key) return cache_value_[slot];
+    const int index = FindInCell(color);
+    cache_key_[slot] = key;
+    cache_value_[slot] = static_cast<std::uint8_t>(index);
+    return index;
+  }
+
+ private:
+  int FindInCell(std::uint32_t color) {
     int count = 0;
     const std::uint8_t* list = Candidates(color, count);
     const std::uint8_t* candidate = list - 1;
@@ -70,7 +82,6 @@ class NearestColor {
     return best_index;
   }
 
- private:
   int Search(int r, int g, int b) const;
   std::uint32_t BuildCell(std::uint32_t cell);
   struct Color {
@@ -80,6 +91,9 @@ class NearestColor {
     int r, g, b, index;
   };
   static constexpr std::size_t kCells = 1 << 18;
+  static constexpr std::size_t kCacheSize = 1 << 13;
+  std::vector<std::uint32_t> cache_key_ = std::vector<std::uint32_t>(kCacheSize, 0);
+  std::vector<std::uint8_t> cache_value_ = std::vector<std::uint8_t>(kCacheSize, 0);
   static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFFu;
   std::vector<Color> colors_;  // by palette index
   std::vector<Entry> sorted_;  // by green
