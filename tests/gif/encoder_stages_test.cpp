@@ -72,6 +72,49 @@ TEST(GifLzwTest, EncoderIsReusableAndChunkedInputGivesTheSameCodes) {
   EXPECT_LT(whole.size(), data.size() / 4);
 }
 
+// Lets every pixel take the index one above its own, when there is one.
+class NextIndexAllowed : public LzwAlternatives {
+ public:
+  explicit NextIndexAllowed(const std::vector<std::uint8_t>& original) : original_(original) {}
+  int Get(std::size_t i, std::uint8_t* out) override {
+    if (original_[i] >= 7) return 0;
+    out[0] = static_cast<std::uint8_t>(original_[i] + 1);
+    return 1;
+  }
+
+ private:
+  const std::vector<std::uint8_t>& original_;
+};
+
+TEST(GifLzwTest, ApproximateCodingDecodesToTheIndicesItWroteBack) {
+  std::mt19937 rng(21);
+  std::vector<std::uint8_t> original(20000);
+  // Noisy runs: each pixel is its run's value or one below.
+  for (std::size_t i = 0; i < original.size(); ++i) {
+    const int base = static_cast<int>((i / 40) % 7) + 1;
+    original[i] = static_cast<std::uint8_t>(base - static_cast<int>(rng() % 2));
+  }
+  std::vector<std::uint8_t> exact_codes, lossy_codes;
+  LzwEncoder encoder;
+  encoder.Encode(original.data(), original.size(), 3, exact_codes);
+  std::vector<std::uint8_t> coded = original;
+  NextIndexAllowed alternatives(original);
+  encoder.Begin(3, lossy_codes);
+  encoder.AddApproximate(coded.data(), coded.size(), alternatives);
+  encoder.Finish();
+  std::vector<std::uint8_t> decoded(coded.size());
+  ASSERT_EQ(LzwDecode(lossy_codes.data(), lossy_codes.size(), 3, decoded.data(), decoded.size()),
+            coded.size());
+  EXPECT_EQ(decoded, coded);
+  std::size_t moved = 0;
+  for (std::size_t i = 0; i < coded.size(); ++i) {
+    ASSERT_TRUE(coded[i] == original[i] || coded[i] == original[i] + 1) << i;
+    moved += coded[i] != original[i];
+  }
+  EXPECT_GT(moved, 0u);
+  EXPECT_LT(lossy_codes.size(), exact_codes.size() * 3 / 4);
+}
+
 TEST(GifLzwTest, DecoderStopsAtBadCodes) {
   // Clear (4), then code 7 which no table holds yet.
   const std::uint8_t bad[] = {0x3C, 0x00};

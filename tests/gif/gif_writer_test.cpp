@@ -331,6 +331,30 @@ TEST(GifWriterTest, FailedSaveReportsFailureAndLeavesExistingFilesAlone) {
   EXPECT_EQ(entries, 2u);  // no half-written file left behind
 }
 
+TEST(GifWriterTest, EncodedFramesLeaveNoTemporaryFilesBehind) {
+  const auto leftovers = [] {
+    std::size_t count = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
+      count += entry.path().filename().string().rfind("framelark-frames", 0) == 0;
+    }
+    return count;
+  };
+  const std::size_t before = leftovers();
+  {
+    GifMaker maker;
+    GifBegin(maker, Info(16, 16));
+    GifAddFrame(maker, Delay(1), 0, WriteBitmapFile(ScreenPicture(16, 16, 1)));
+    GifAddFrame(maker, Delay(1), 0, WriteBitmapFile(ScreenPicture(16, 16, 2)));
+    GifReset(maker);
+    GifAddFrame(maker, Delay(1), 0, WriteBitmapFile(ScreenPicture(16, 16, 3)));
+    GifRelease(maker);
+    GifBegin(maker, Info(16, 16));
+    GifAddFrame(maker, Delay(1), 0, WriteBitmapFile(ScreenPicture(16, 16, 4)));
+  }  // destroyed holding a frame
+  EXPECT_EQ(leftovers(), before);
+}
+
 TEST(GifWriterTest, ChineseFileNameWorks) {
   ScratchFolder folder;
   GifMaker maker;
