@@ -53,9 +53,9 @@ void OnOverlaySizeChanged() {
   o.画板_画线背景->Move(platform::Rect{0, 0, place.Width(), place.Height()});
 }
 
-// Enter is the one way out: the overlay has no title bar, no close button,
-// and Escape is left alone so that a stray key does not lose the selection.
-// The key is consumed.
+// Enter is the one way out: the overlay has no title bar and no close
+// button, and Escape or any other key is left alone, so that only a
+// deliberate Enter ends the selection.
 void OnOverlayKeyDown(int key_code) {
   if (key_code != kEnterKey) return;
   g_overlay->form->Destroy();
