@@ -93,8 +93,8 @@ void Win32Canvas::ChangedAll() {
 void Win32Canvas::Show(const RECT& area) {
   // Only the GUI thread touches the window; what the worker draws on a
   // shown canvas appears with the next repaint.
-  if (hwnd_ == nullptr || !Owner().PlatformOf().OnGuiThread()) return;
-  InvalidateRect(hwnd_, &area, FALSE);
+  if (!Owner().PlatformOf().OnGuiThread()) return;
+  if (HWND hwnd = hwnd_) InvalidateRect(hwnd, &area, FALSE);
 }
 
 void Win32Canvas::SetStyle(const CanvasStyle& style) {

@@ -178,12 +178,12 @@ void ChildWindow::ChildSetText(const std::string& text) {
     std::lock_guard<std::mutex> lock(text_mutex_);
     text_ = text;
   }
-  if (hwnd_ == nullptr) return;
+  HWND hwnd = hwnd_;
+  if (hwnd == nullptr) return;
   if (owner_.PlatformOf().OnGuiThread()) {
-    SetWindowTextW(hwnd_, Widen(text).c_str());
+    SetWindowTextW(hwnd, Widen(text).c_str());
   } else {
     // Another thread never waits for the GUI thread: the text follows.
-    HWND hwnd = hwnd_;
     std::wstring wide = Widen(text);
     owner_.PlatformOf().PostToGuiThread([hwnd, wide] {
       if (IsWindow(hwnd)) SetWindowTextW(hwnd, wide.c_str());
@@ -192,10 +192,11 @@ void ChildWindow::ChildSetText(const std::string& text) {
 }
 
 std::string ChildWindow::ChildText() const {
-  if (hwnd_ != nullptr && owner_.PlatformOf().OnGuiThread()) {
-    const int length = GetWindowTextLengthW(hwnd_);
+  HWND hwnd = owner_.PlatformOf().OnGuiThread() ? hwnd_.load() : nullptr;
+  if (hwnd != nullptr) {
+    const int length = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), length + 1)));
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
     return Narrow(text);
   }
   std::lock_guard<std::mutex> lock(text_mutex_);

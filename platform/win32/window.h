@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -88,7 +89,9 @@ class ChildWindow : public WindowObject {
   void PaintBuffered(HWND hwnd, Paint paint);
 
   Win32Window& owner_;
-  HWND hwnd_ = nullptr;
+  // Set and cleared on the GUI thread; a worker drawing on a canvas or
+  // writing a text may look at it.
+  std::atomic<HWND> hwnd_{nullptr};
   NativeHandle handle_ = 0;
   std::string name_;
   ATOM name_atom_ = 0;
