@@ -204,7 +204,7 @@ TEST_F(CaptureWorkerTest, CloseWhileATickComposesWaitsForItBeforeReleasing) {
 
 TEST_F(CaptureWorkerTest, ClicksWhileTicksRunAllShowInAFrame) {
   constexpr std::uintptr_t kDown[] = {0x0201, 0x0204}, kUp[] = {0x0202, 0x0205};
-  Choose(Mode::Region, Rect{0, 0, 300, 200});
+  Choose(Mode::Region, Rect{0, 0, 160, 120});
   fake.SetCursorPos(Point{100, 80});
   Start();
   Tick();
@@ -214,7 +214,7 @@ TEST_F(CaptureWorkerTest, ClicksWhileTicksRunAllShowInAFrame) {
   std::vector<bool> rings;
   for (int i = 0; i <= kTicks; ++i) {
     FrameCanvas().ClearOps();
-    fake.SetCursorPos(Point{101 + i, 80});
+    fake.SetCursorPos(Point{100 + (i % 2 == 0 ? 1 : -1), 80});
     Tick();
     if (i < kTicks) {  // a click while the worker composes
       fake.SendMouseMessage(kDown[i % 2]);
