@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -204,6 +205,70 @@ TEST_F(CloseTest, CloseRequestUnderAnOpenDialogIsRefused) {
   // Once the dialogs are answered, closing asks as usual.
   fake.QueueYesNo(true);
   EXPECT_TRUE(Close(Path::CloseRequest));
+  EXPECT_EQ(Questions(), 1);
+}
+
+// Real recordings, started and stopped as the user does it.
+class RecordingCloseTest : public CloseTest {
+ protected:
+  void SetUp() override {
+    CloseTest::SetUp();
+    UseSmallScreen();
+    StartProgram();
+  }
+  // Start (button or F2), `frames` changed periods, stop; the dialog that
+  // the stop opens gets `answer`.
+  void Record(bool by_hot_key, int frames, std::optional<std::string> answer) {
+    if (by_hot_key) {
+      fake.PressHotKey(113);
+    } else {
+      Button("图形按钮_开始").Click();
+    }
+    for (int i = 0; i < frames; ++i) ChangedTick();
+    fake.QueueSaveAnswer(answer);
+    Button("图形按钮_停止").Click();
+  }
+};
+
+TEST_F(RecordingCloseTest, ANewRecordingIsUnsavedEvenWithAsManyFramesAsTheSavedOne) {
+  for (bool by_hot_key : {false, true}) {
+    SCOPED_TRACE(by_hot_key ? "started by F2" : "started by the button");
+    Record(by_hot_key, 2, PathIn("first.gif"));
+    ASSERT_EQ(Status(), "文件已保存！");
+    const int saved = Recorder().Writer.FrameCount();
+    Record(by_hot_key, 2, std::nullopt);
+    ASSERT_EQ(Recorder().Writer.FrameCount(), saved);
+    EXPECT_TRUE(HasUnsavedRecording());
+  }
+  fake.QueueYesNo(false);
+  EXPECT_FALSE(Close(Path::CloseRequest));
+  EXPECT_EQ(Questions(), 1);
+}
+
+TEST_F(RecordingCloseTest, ARefusedStartLeavesTheSavedRecordingSaved) {
+  Record(false, 2, PathIn("saved.gif"));
+  Radio("单选框_区域").Click();
+  fake.PressHotKey(113);  // no region chosen: refused
+  Button("图形按钮_开始").Click();
+  ASSERT_EQ(Status(), "请选择录制区域！");
+  EXPECT_TRUE(Close(Path::CloseButton));
+  EXPECT_EQ(Questions(), 0);
+}
+
+TEST_F(RecordingCloseTest, NoKeepsARunningRecordingGoing) {
+  Button("图形按钮_开始").Click();
+  ChangedTick();
+  const int frames = Recorder().Writer.FrameCount();
+  fake.QueueYesNo(false);
+  EXPECT_FALSE(Close(Path::CloseRequest));
+  EXPECT_EQ(Questions(), 1);
+  ChangedTick();
+  EXPECT_EQ(Recorder().Writer.FrameCount(), frames + 1);
+  // Stopped and saved: nothing is lost, and nothing is asked.
+  fake.QueueSaveAnswer(PathIn("kept.gif"));
+  Button("图形按钮_停止").Click();
+  EXPECT_EQ(ReadGif(PathIn("kept.gif")).frames.size(), static_cast<std::size_t>(frames + 1));
+  EXPECT_TRUE(Close(Path::CloseButton));
   EXPECT_EQ(Questions(), 1);
 }
 

@@ -74,3 +74,83 @@ TEST_F(HotkeyTest, RefusedF3LeavesPauseAlone) {
 
 }  // namespace
 }  // namespace framelark::testing
+
+namespace framelark::testing {
+namespace {
+
+TEST_F(HotkeyTest, F2StartsAndStopsARecording) {
+  UseSmallScreen();
+  StartProgram();
+  fake.PressHotKey(kF2);
+  EXPECT_FALSE(Button("图形按钮_开始").Enabled());
+  EXPECT_TRUE(Button("图形按钮_停止").Enabled());
+  EXPECT_GT(CaptureTimer().Period(), 0);
+  ChangedTick();
+  ChangedTick();
+  const int frames = Recorder().Writer.FrameCount();
+  ASSERT_GE(frames, 2);
+
+  const std::string path = PathIn("f2.gif");
+  fake.QueueSaveAnswer(path);
+  fake.PressHotKey(kF2);
+
+  EXPECT_TRUE(Button("图形按钮_开始").Enabled());
+  EXPECT_EQ(CaptureTimer().Period(), 0);
+  ASSERT_EQ(fake.SaveDialogs().size(), 1u);  // the stop ends in the save dialog
+  EXPECT_EQ(Status(), "文件已保存！");
+  EXPECT_EQ(ReadGif(path).frames.size(), static_cast<std::size_t>(frames));
+}
+
+TEST_F(HotkeyTest, F2FollowsTheStartButtonNotAFlagOfItsOwn) {
+  StartProgram();
+  // No recording runs, but the start button says one does: F2 stops.
+  Button("图形按钮_开始").SetEnabled(false);
+  fake.PressHotKey(kF2);
+  EXPECT_EQ(fake.SaveDialogs().size(), 1u);
+  EXPECT_TRUE(Button("图形按钮_开始").Enabled());
+  EXPECT_EQ(Status(), "录制文件未保存,请注意保存！");
+}
+
+TEST_F(HotkeyTest, F2WithoutATargetIsRefusedWithItsMessage) {
+  struct Case {
+    const char* radio;
+    const char* status;
+  };
+  const Case cases[] = {
+      {"单选框_区域", "请选择录制区域！"},
+      {"单选框_跟踪录制", "请选择录制区域！"},
+      {"单选框_窗口", "请选择录制窗口！"},
+  };
+  StartProgram();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.radio);
+    Radio(c.radio).Click();
+    const std::size_t before = fake.Messages().size();
+    fake.PressHotKey(kF2);
+    EXPECT_EQ(Status(), c.status);
+    ASSERT_EQ(fake.Messages().size(), before + 1);
+    EXPECT_EQ(fake.Messages().back().text, "请选择录制区域,点击十字图形进行选择！");
+    EXPECT_EQ(fake.Messages().back().caption, "信息：");
+    EXPECT_TRUE(Button("图形按钮_开始").Enabled());
+    EXPECT_EQ(CaptureTimer().Period(), 0);
+  }
+  EXPECT_TRUE(fake.SaveDialogs().empty());
+}
+
+TEST_F(HotkeyTest, F3PausesARunningRecordingAndResumesIt) {
+  UseSmallScreen();
+  StartProgram();
+  fake.PressHotKey(kF2);
+  ChangedTick();
+  fake.PressHotKey(kF3);
+  EXPECT_EQ(Recorder().Paused.Get(), 1);
+  EXPECT_FALSE(Button("图形按钮_开始").Enabled());  // still recording
+  fake.PressHotKey(kF3);
+  EXPECT_EQ(Recorder().Paused.Get(), 0);
+  const int frames = Recorder().Writer.FrameCount();
+  ChangedTick();
+  EXPECT_EQ(Recorder().Writer.FrameCount(), frames + 1);
+}
+
+}  // namespace
+}  // namespace framelark::testing

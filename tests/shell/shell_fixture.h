@@ -71,6 +71,17 @@ class ShellTest : public ProgramTest {
   }
   static std::uint32_t FrameColour(int i) { return 0x102030u + 0x200000u * (i % 7) + 0x40u * i; }
 
+  // A real recording on a small screen: StartProgram after this.
+  void UseSmallScreen() { fake.SetScreenSize(64, 48, 0x101010); }
+  // Something on the screen changes, then one capture period passes.
+  void ChangedTick() {
+    static std::uint32_t pixel = 0x204000;
+    pixel += 0x000101;
+    fake.SetScreenSize(fake.Screen().width, fake.Screen().height, pixel);
+    fake.AdvanceClock(Recorder().TickInterval);
+  }
+  platform::fake::FakeTimer& CaptureTimer() { return *Form().FindTimer("时钟_截图"); }
+
   std::string PathIn(const std::string& name) const { return folder_ + "/" + name; }
 
   // The saved file decoded; fails the test when it is no sound GIF.
