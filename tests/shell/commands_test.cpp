@@ -184,23 +184,40 @@ TEST_F(CrosshairTest, FullScreenModeDoesNothing) {
   EXPECT_TRUE(Form().Enabled());
 }
 
-TEST_F(CrosshairTest, RegionAndFollowModesAskToPressF2AfterTheOverlay) {
+TEST_F(CrosshairTest, RegionAndFollowModesAskToPressF2OnceTheOverlayIsClosed) {
   StartProgram();
   for (const char* radio : {"单选框_区域", "单选框_跟踪录制"}) {
     SCOPED_TRACE(radio);
     Radio(radio).Click();
+    int overlays = 0;
+    std::string status_while_open;
+    fake.onDialog = [&](platform::fake::FakeWindow& overlay) {
+      ++overlays;
+      status_while_open = Status();
+      EXPECT_FALSE(Form().Enabled());
+      overlay.PressKey(13);  // Enter confirms the region
+    };
     PressCrosshair();
+    fake.onDialog = nullptr;
+    EXPECT_EQ(overlays, 1);
+    EXPECT_EQ(status_while_open, "请点击十字图形选择录制区域！");
     EXPECT_EQ(Status(), "[F2]进行录制！");
+    EXPECT_TRUE(Form().Enabled());
     EXPECT_EQ(FlashTimer().Period(), 0);  // the outline is for window mode only
   }
 }
 
-TEST_F(CrosshairTest, WindowModeStartsTheFlashTimerAndAsksToPressF2) {
+TEST_F(CrosshairTest, WindowModeOpensTheFlashingOutlineAndAsksToPressF2AtOnce) {
   StartProgram();
   Radio("单选框_窗口").Click();
+  fake.onDialog = [](platform::fake::FakeWindow&) { FAIL() << "the outline starts hidden"; };
   PressCrosshair();
+  fake.onDialog = nullptr;
   EXPECT_EQ(FlashTimer().Period(), 300);
   EXPECT_EQ(Status(), "[F2]进行录制！");
+  // The user is still picking: the outline exists and holds MainWindow.
+  EXPECT_EQ(fake.LoadedWindows(), 2);
+  EXPECT_FALSE(Form().Enabled());
 }
 
 // --- border colour ---------------------------------------------------------
