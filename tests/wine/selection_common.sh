@@ -77,16 +77,15 @@ sel_has_colour() {
 
 sel_lacks_colour() { ! sel_has_colour "$@"; }
 
-# sel_record_and_save NAME: the start button, a few seconds, the stop
-# button, then the save dialog that the stop opens gets NAME.gif in the
-# artefacts folder. Prints the file.
+# sel_record_and_save NAME: F2, a few seconds, F2, then the save dialog that
+# the stop opens gets NAME.gif in the artefacts folder. Prints the file.
 sel_record_and_save() {
   local file=$FL_ARTEFACTS/$1.gif windows_path
   windows_path="Z:$(tr / '\\' <<<"$file")"
   rm -f "$file"
-  sel_click_control 图形按钮_开始
+  fl_key F2
   sleep 3
-  sel_click_control 图形按钮_停止
+  fl_key F2
   fl_driver wait-window "保存录象图片" 15000 >/dev/null || return 1
   sleep 0.5
   fl_type "$windows_path"
