@@ -31,17 +31,17 @@ void NearestColor::Reset(const ColorTable& palette) {
 }
 
 std::uint32_t NearestColor::BuildCell(std::uint32_t cell) {
-  // The cell is the box lo .. lo + 3 per channel. A palette colour can be
+  // The cell is the box lo .. lo + 7 per channel. A palette colour can be
   // nearest to some point of it only if its least distance to the box is
   // at most the smallest largest distance of any colour to the box.
-  const int lo[3] = {static_cast<int>(cell >> 12) * 4, static_cast<int>((cell >> 6) & 0x3F) * 4,
-                     static_cast<int>(cell & 0x3F) * 4};
+  const int lo[3] = {static_cast<int>(cell >> 10) * 8, static_cast<int>((cell >> 5) & 0x1F) * 8,
+                     static_cast<int>(cell & 0x1F) * 8};
   const auto least = [](int v, int a) {
-    const int d = v < a ? a - v : (v > a + 3 ? v - a - 3 : 0);
+    const int d = v < a ? a - v : (v > a + 7 ? v - a - 7 : 0);
     return d * d;
   };
   const auto largest = [](int v, int a) {
-    const int d = std::max(std::abs(v - a), std::abs(v - a - 3));
+    const int d = std::max(std::abs(v - a), std::abs(v - a - 7));
     return d * d;
   };
   const int n = static_cast<int>(sorted_.size());

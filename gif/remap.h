@@ -24,7 +24,7 @@ inline int ColorDistance(std::uint32_t a, std::uint32_t b) {
 //
 // Nearest() searches the palette sorted by green outwards from the query's
 // green until no closer colour can follow. Find() is the form for whole
-// frames: colours are cut into cells of 4 x 4 x 4, and the first query in a
+// frames: colours are cut into cells of 8 x 8 x 8, and the first query in a
 // cell lists the few palette colours that can be nearest to any point of
 // it; later queries in the cell scan only that list.
 class NearestColor {
@@ -44,7 +44,7 @@ class NearestColor {
   const std::uint8_t* Candidates(std::uint32_t color, int& count) {
     if (cell_start_.empty()) cell_start_.assign(kCells, kUnbuilt);
     const std::uint32_t cell =
-        (color >> 6 & 0x3F000) | (color >> 4 & 0x00FC0) | (color >> 2 & 0x0003F);
+        (color >> 9 & 0x7C00) | (color >> 6 & 0x03E0) | (color >> 3 & 0x001F);
     std::uint32_t start = cell_start_[cell];
     if (start == kUnbuilt) start = BuildCell(cell);
     count = candidates_[start] == 0 ? 256 : candidates_[start];
@@ -90,7 +90,7 @@ class NearestColor {
   struct Entry {
     int r, g, b, index;
   };
-  static constexpr std::size_t kCells = 1 << 18;
+  static constexpr std::size_t kCells = 1 << 15;
   static constexpr std::size_t kCacheSize = 1 << 13;
   std::vector<std::uint32_t> cache_key_ = std::vector<std::uint32_t>(kCacheSize, 0);
   std::vector<std::uint8_t> cache_value_ = std::vector<std::uint8_t>(kCacheSize, 0);
