@@ -255,7 +255,8 @@ void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency)
   const ColorHistogram histogram = BuildHistogram(pixels_.data(), use, n);
   ColorTable palette = QuantizeWu(histogram, 255);
   RefinePalette(histogram, palette, 2);
-  RefinePaletteOnPixels(pixels_.data(), use, n, n > (1u << 18) ? 3 : 1, palette, 2, nearest_);
+  RefinePaletteOnPixels(pixels_.data(), use, n, std::max<std::size_t>(1, n >> 17), palette, 2,
+                        nearest_);
   if (!last_quantised_.empty()) {
     // Keep the previous palette while it still fits, so that colours do not
     // jump between frames.

@@ -12,6 +12,7 @@ void NearestColor::Reset(const ColorTable& palette) {
   std::fill(cache_key_.begin(), cache_key_.end(), 0u);
   built_.clear();
   candidates_.clear();
+  bounds_.clear();
   colors_.clear();
   sorted_.clear();
   sorted_.reserve(palette.size());
@@ -68,10 +69,25 @@ std::uint32_t NearestColor::BuildCell(std::uint32_t cell) {
   for (int k = middle - 1; k >= 0 && least(sorted_[k].g, lo[1]) <= bound; --k) {
     consider(sorted_[k]);
   }
-  std::sort(list, list + count);
+  // Ordered by distance from the cell's centre, each with a lower bound of
+  // its distance to any point of the cell (centre distance less the half
+  // diagonal), so that a search can stop once no later one can be closer.
+  std::pair<double, std::uint8_t> order[256];
+  for (int k = 0; k < count; ++k) {
+    const Color& e = colors_[list[k]];
+    const double dr = e.r - (lo[0] + 3.5), dg = e.g - (lo[1] + 3.5), db = e.b - (lo[2] + 3.5);
+    order[k] = {std::sqrt(dr * dr + dg * dg + db * db), list[k]};
+  }
+  std::sort(order, order + count);
+  const double half_diagonal = 3.5 * std::sqrt(3.0) + 1e-9;
   const std::uint32_t start = static_cast<std::uint32_t>(candidates_.size());
   candidates_.push_back(static_cast<std::uint8_t>(count));
-  candidates_.insert(candidates_.end(), list, list + count);
+  bounds_.push_back(0);
+  for (int k = 0; k < count; ++k) {
+    candidates_.push_back(order[k].second);
+    const double lower = std::floor(std::max(0.0, order[k].first - half_diagonal));
+    bounds_.push_back(static_cast<std::uint32_t>(lower * lower));
+  }
   cell_start_[cell] = start;
   built_.push_back(cell);
   return start;

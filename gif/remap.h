@@ -40,7 +40,7 @@ class NearestColor {
   }
 
   // The palette indices that can be nearest to colours of `color`'s cell,
-  // ascending; `count` of them.
+  // nearest to the cell's centre first; `count` of them.
   const std::uint8_t* Candidates(std::uint32_t color, int& count) {
     if (cell_start_.empty()) cell_start_.assign(kCells, kUnbuilt);
     const std::uint32_t cell =
@@ -66,17 +66,18 @@ class NearestColor {
   int FindInCell(std::uint32_t color) {
     int count = 0;
     const std::uint8_t* list = Candidates(color, count);
-    const std::uint8_t* candidate = list - 1;
-    if (count == 1) return candidate[1];
+    if (count == 1) return list[0];
+    const std::uint32_t* bound = &bounds_[static_cast<std::size_t>(list - candidates_.data())];
     const int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
     int best = 1 << 30;
     int best_index = 0;
-    for (int k = 1; k <= count; ++k) {
-      const Color& e = colors_[candidate[k]];
+    for (int k = 0; k < count; ++k) {
+      if (static_cast<int>(bound[k]) > best) break;
+      const Color& e = colors_[list[k]];
       const int d = (e.r - r) * (e.r - r) + (e.g - g) * (e.g - g) + (e.b - b) * (e.b - b);
-      if (d < best) {
+      if (d < best || (d == best && list[k] < best_index)) {
         best = d;
-        best_index = candidate[k];
+        best_index = list[k];
       }
     }
     return best_index;
@@ -99,8 +100,11 @@ class NearestColor {
   std::vector<Entry> sorted_;  // by green
   std::vector<std::uint32_t> cell_start_;
   std::vector<std::uint32_t> built_;  // cells with a list, to clear on Reset
-  // Per built cell: count, then the candidates' indices in ascending order.
+  // Per built cell: count, then the candidates' indices by distance from
+  // the cell's centre; bounds_ holds, at the same positions, the squared
+  // least distance of each candidate to the cell.
   std::vector<std::uint8_t> candidates_;
+  std::vector<std::uint32_t> bounds_;
 };
 
 // Writes the index of each pixel of a width x height rectangle. Pixels whose
