@@ -513,8 +513,14 @@ class RealThread : public Thread {
 
 std::unique_ptr<Thread> FakePlatform::StartThread(std::function<void()> body) {
   ++threads_started_;
-  if (thread_mode_ == ThreadMode::Real) return std::make_unique<RealThread>(std::move(body));
+  if (thread_mode_ == ThreadMode::Real) {
+    return std::make_unique<RealThread>([this, body = std::move(body)] {
+      body();
+      threads_finished_.fetch_add(1);
+    });
+  }
   body();
+  threads_finished_.fetch_add(1);
   return std::make_unique<InlineThread>();
 }
 

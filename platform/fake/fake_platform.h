@@ -419,6 +419,8 @@ class FakePlatform : public Platform {
   // --- threads
   void SetThreadMode(ThreadMode mode) { thread_mode_ = mode; }
   int ThreadsStarted() const { return threads_started_; }
+  // Threads whose body has returned (real threads count it as their last act).
+  int ThreadsFinished() const { return threads_finished_.load(); }
 
   // --- screen and windows
   PixelImage& Screen() { return screen_; }
@@ -505,6 +507,7 @@ class FakePlatform : public Platform {
 
   ThreadMode thread_mode_ = ThreadMode::Inline;
   int threads_started_ = 0;
+  std::atomic<int> threads_finished_{0};
 
   PixelImage screen_;
   std::mutex cursor_mutex_;
