@@ -115,9 +115,8 @@ void AddFrame(const FrameInfo& frame, const Bytes& picture) {
 }
 
 // Steps (a) to (j) of a changed tick: compose the frame on the canvas and
-// hand it to the writer. Returns false when the recording ended meanwhile
-// and nothing was added.
-bool ComposeAndAddFrame(const TickSnapshot& tick, const Rect& rect, Point cursor, Bytes grab) {
+// hand it to the writer, unless the recording ended meanwhile.
+void ComposeAndAddFrame(const TickSnapshot& tick, const Rect& rect, Point cursor, Bytes grab) {
   RecorderState& r = Recorder();
   platform::Canvas& canvas = *tick.canvas;
 
@@ -154,7 +153,7 @@ bool ComposeAndAddFrame(const TickSnapshot& tick, const Rect& rect, Point cursor
 
   const Bytes frame = canvas.Picture();
 
-  if (!IsCurrentRecording(tick.recording)) return false;
+  if (!IsCurrentRecording(tick.recording)) return;
   std::int32_t delay = r.PendingDelay;
   while (delay > kMaxFrameDelay) {
     r.Frame.SetDelay(kMaxFrameDelay);
@@ -166,7 +165,6 @@ bool ComposeAndAddFrame(const TickSnapshot& tick, const Rect& rect, Point cursor
   r.PendingDelay = tick.frameDelay;
   ++r.FrameCount;
   ShowStatus(tick.recording, RecordingStatus(r.FrameCount));
-  return true;
 }
 
 }  // namespace
@@ -218,6 +216,12 @@ void CaptureTick(const TickSnapshot& tick) {
   r.Paused.WaitWhilePaused([&] { return !IsCurrentRecording(tick.recording); });
   if (!IsCurrentRecording(tick.recording)) return;
 
+  // The next period starts now rather than after the frame is composed and
+  // encoded, so that every period lasts TickInterval and the delays add up
+  // to the time recorded. The next timer event waits for this worker before
+  // it starts another (OnCaptureTimer), so ticks still never overlap.
+  RearmCaptureTimer(tick);
+
   Rect rect = r.CaptureRect.Get();
   const NativeHandle window = r.PickedWindow.load();
   if (tick.windowMode && window > 0) {
@@ -236,19 +240,15 @@ void CaptureTick(const TickSnapshot& tick) {
   // the region.
   rect = Ordered(rect);
   Bytes grab = p.GrabScreen(rect);
-  if (grab.empty()) {
-    RearmCaptureTimer(tick);
-    return;
-  }
+  if (grab.empty()) return;
 
   // Lengths first, then the bytes, then the mouse.
   const bool changed = grab != r.LastFrameBytes || cursor != r.LastCursorPos;
   if (changed) {
-    if (!ComposeAndAddFrame(tick, rect, cursor, std::move(grab))) return;
+    ComposeAndAddFrame(tick, rect, cursor, std::move(grab));
   } else {
     r.PendingDelay += tick.frameDelay;
   }
-  RearmCaptureTimer(tick);
 }
 
 }  // namespace framelark

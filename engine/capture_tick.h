@@ -6,7 +6,9 @@
 // The worker touches no control but the hidden frame canvas. What belongs to
 // the GUI thread is read there before the worker starts (TickSnapshot) or
 // handed back with PostToGuiThread: the status line and the re-arming of the
-// capture timer.
+// capture timer. The timer is re-armed as soon as the pause wait is over, so
+// the capture period does not grow by the time a frame takes to compose and
+// encode; the next timer event waits for the previous worker to end.
 #pragma once
 
 #include <cstdint>

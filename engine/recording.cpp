@@ -23,9 +23,8 @@ constexpr const char* kCrosshairIdlePicture = "crosshair_idle.gif";
 constexpr const char* kCrosshairRecordingPicture = "crosshair_recording.gif";
 constexpr const char* kCursorArrowPicture = "cursor_arrow.cur";
 
-// GUI thread only. At most one worker exists: the tick switches the timer
-// off before it starts, and the timer runs again only once it has handed
-// back.
+// GUI thread only. At most one worker exists: the timer is switched off
+// before a worker starts, and its next event waits for that worker to end.
 std::unique_ptr<platform::Thread> g_worker;
 bool g_recording = false;
 // Read by the worker; replaced only while no worker runs.
@@ -144,10 +143,11 @@ void OnCaptureTimer() {
   MainWindow& w = Main();
   platform::Platform& p = platform::Current();
 
-  // No tick overlaps the next: the timer stays off until this one hands back.
+  // The timer stays off until the new tick is past its pause wait.
   w.时钟_截图->SetPeriod(0);
   if (!g_recording) return;
-  // The previous worker has handed back already; this only collects it.
+  // The previous tick may still be composing or encoding its frame (a
+  // fraction of the period); it ends before the next one starts.
   JoinWorker();
 
   if (r.Paused.Get() != 0) w.SetStatus(PausedStatus(r.FrameCount));

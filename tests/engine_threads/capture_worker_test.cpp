@@ -61,9 +61,12 @@ class CaptureWorkerTest : public RecordingTest {
     fake.SetThreadMode(ThreadMode::Real);
   }
 
-  // The timer runs again: the tick has handed back.
+  // The tick has ended and the timer runs again.
   bool TickHandedBack() {
-    return RunUntil([&] { return CaptureTimer().Period() == Recorder().TickInterval; });
+    return RunUntil([&] {
+      return fake.ThreadsFinished() == fake.ThreadsStarted() &&
+             CaptureTimer().Period() == Recorder().TickInterval;
+    });
   }
 
   // The worker is held at the canvas call `call` of the next composed frame.
