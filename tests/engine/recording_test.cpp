@@ -126,6 +126,7 @@ TEST_F(RecordingTest, StartLocksAndStopUnlocksTheControlsInOrder) {
   unlocked.push_back("图形按钮_停止 0");
   EXPECT_EQ(fake.EnabledChanges(), unlocked);
   EXPECT_EQ(status_when_saving.value_or(Status()), "录制完毕,请注意保存文件！");
+  EXPECT_EQ(fake.SaveDialogs().size(), 1u);  // the stop hands over to saving
   EXPECT_EQ(Control<FakePictureBox>("图片框_准心").Picture(),
             fake.EmbeddedPicture("crosshair_idle.gif"));
   EXPECT_EQ(fake.InstalledHooks(), 0);

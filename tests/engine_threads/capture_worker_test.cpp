@@ -54,6 +54,8 @@ class Gate {
   bool passed_ = false;
 };
 
+constexpr unsigned kF2 = 0x71, kF3 = 0x72;
+
 class CaptureWorkerTest : public RecordingTest {
  protected:
   void SetUp() override {
@@ -99,7 +101,8 @@ class CaptureWorkerTest : public RecordingTest {
 };
 
 TEST_F(CaptureWorkerTest, RecordingStartedWhilePausedBeginsWhenResumed) {
-  Recorder().Paused.Set(1);
+  ASSERT_TRUE(fake.PressHotKey(kF3));
+  ASSERT_EQ(Recorder().Paused.Get(), 1);
   Choose(Mode::Region, Rect{200, 200, 300, 300});
   Start();
   Tick();
@@ -108,17 +111,17 @@ TEST_F(CaptureWorkerTest, RecordingStartedWhilePausedBeginsWhenResumed) {
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(fake.Grabs(), 0);
 
-  Recorder().Paused.Set(0);  // F3
+  fake.PressHotKey(kF3);
   ASSERT_TRUE(TickHandedBack());
   EXPECT_EQ(Delays(), (std::vector<int>{30}));
   EXPECT_EQ(Status(), "[录制状态][F2]停止 [F3]暂停 [已录制1帧]");
 
   // Paused again in the middle: the wait adds no time to the next delay.
-  Recorder().Paused.Set(1);
+  fake.PressHotKey(kF3);
   Tick();
   EXPECT_EQ(Status(), "[暂停状态][F2]停止 [F3]继续 [已录制1帧]");
   std::this_thread::sleep_for(50ms);
-  Recorder().Paused.Set(0);
+  fake.PressHotKey(kF3);
   ASSERT_TRUE(TickHandedBack());
   ChangeScreen();
   Tick();
@@ -133,7 +136,8 @@ TEST_F(CaptureWorkerTest, StopWhileATickWaitsInPauseEndsIt) {
   Start();
   Tick();
   std::this_thread::sleep_for(20ms);
-  Stop();  // returns: the waiting tick is woken and ended
+  fake.PressHotKey(kF2);  // returns: the waiting tick is woken and ended
+  EXPECT_TRUE(Control<FakePictureButton>("图形按钮_开始").Enabled());
   fake.RunPending();
   fake.AdvanceClock(3000);
   EXPECT_EQ(fake.Grabs(), 0);
