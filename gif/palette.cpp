@@ -110,11 +110,10 @@ ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* u
 namespace {
 
 // Cumulative moments on a 65^3 grid (index 0 is the empty border).
-// Two grids: 32 levels per channel for histograms with many cells, 64 for
-// sparse ones (narrow colour ranges need the finer cuts), plus a border.
+// The grid: 32 levels per channel plus a border. Sparse histograms (narrow
+// colour ranges, which need finer cuts) are cut on their cells instead.
 constexpr int kCoarseSide = 33;
-constexpr int kFineSide = 65;
-constexpr std::size_t kFineUpToCells = 16384;
+constexpr std::size_t kSplitCellsUpTo = 4096;
 
 struct Box {
   int r0, r1, g0, g1, b0, b1;
@@ -265,6 +264,107 @@ bool CutBox(Box& a, Box& b, const Moments& m) {
 
 }  // namespace
 
+namespace {
+
+// Wu's criterion on the histogram's cells themselves, for sparse histograms
+// (a few thousand cells): boxes are ranges of cells, each cut where the
+// between-part variance is largest, the box of largest error cut first.
+ColorTable SplitCells(const ColorHistogram& histogram, int max_colors) {
+  struct Point {
+    double w, c[3];
+  };
+  std::vector<Point> points;
+  points.reserve(histogram.cells.size());
+  for (const auto& cell : histogram.cells) {
+    points.push_back(
+        {static_cast<double>(cell.count),
+         {static_cast<double>((cell.color >> 16) & 0xFF),
+          static_cast<double>((cell.color >> 8) & 0xFF), static_cast<double>(cell.color & 0xFF)}});
+  }
+  struct Range {
+    std::size_t begin, end;
+    double error;
+  };
+  const auto error_of = [&](std::size_t begin, std::size_t end) {
+    double w = 0, s[3] = {0, 0, 0}, q = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+      const Point& p = points[i];
+      w += p.w;
+      for (int k = 0; k < 3; ++k) {
+        s[k] += p.w * p.c[k];
+        q += p.w * p.c[k] * p.c[k];
+      }
+    }
+    return w > 0 ? q - (s[0] * s[0] + s[1] * s[1] + s[2] * s[2]) / w : 0.0;
+  };
+  std::vector<Range> ranges = {{0, points.size(), error_of(0, points.size())}};
+  while (static_cast<int>(ranges.size()) < max_colors) {
+    std::size_t pick = 0;
+    for (std::size_t i = 1; i < ranges.size(); ++i) {
+      if (ranges[i].error > ranges[pick].error) pick = i;
+    }
+    Range& r = ranges[pick];
+    if (r.error <= 0 || r.end - r.begin < 2) break;
+    double best_gain = -1;
+    int best_axis = 0;
+    std::size_t best_cut = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+      std::sort(points.begin() + static_cast<std::ptrdiff_t>(r.begin),
+                points.begin() + static_cast<std::ptrdiff_t>(r.end),
+                [axis](const Point& a, const Point& b) { return a.c[axis] < b.c[axis]; });
+      double w = 0, t[3] = {0, 0, 0};
+      for (std::size_t i = r.begin; i < r.end; ++i) {
+        w += points[i].w;
+        for (int k = 0; k < 3; ++k) t[k] += points[i].w * points[i].c[k];
+      }
+      double lw = 0, ls[3] = {0, 0, 0};
+      for (std::size_t i = r.begin; i + 1 < r.end; ++i) {
+        lw += points[i].w;
+        for (int k = 0; k < 3; ++k) ls[k] += points[i].w * points[i].c[k];
+        if (points[i].c[axis] == points[i + 1].c[axis]) continue;
+        const double rw = w - lw;
+        const double gain = (ls[0] * ls[0] + ls[1] * ls[1] + ls[2] * ls[2]) / lw +
+                            ((t[0] - ls[0]) * (t[0] - ls[0]) + (t[1] - ls[1]) * (t[1] - ls[1]) +
+                             (t[2] - ls[2]) * (t[2] - ls[2])) /
+                                rw;
+        if (gain > best_gain) {
+          best_gain = gain;
+          best_axis = axis;
+          best_cut = i + 1;
+        }
+      }
+    }
+    if (best_gain < 0) {
+      r.error = 0;  // all cells of the range share every coordinate
+      continue;
+    }
+    std::sort(
+        points.begin() + static_cast<std::ptrdiff_t>(r.begin),
+        points.begin() + static_cast<std::ptrdiff_t>(r.end),
+        [best_axis](const Point& a, const Point& b) { return a.c[best_axis] < b.c[best_axis]; });
+    const Range left{r.begin, best_cut, error_of(r.begin, best_cut)};
+    const Range right{best_cut, r.end, error_of(best_cut, r.end)};
+    ranges[pick] = left;
+    ranges.push_back(right);
+  }
+  ColorTable palette;
+  for (const Range& r : ranges) {
+    double w = 0, s[3] = {0, 0, 0};
+    for (std::size_t i = r.begin; i < r.end; ++i) {
+      w += points[i].w;
+      for (int k = 0; k < 3; ++k) s[k] += points[i].w * points[i].c[k];
+    }
+    if (w <= 0) continue;
+    const auto channel = [&](int k) {
+      return static_cast<std::uint32_t>(std::clamp(std::lround(s[k] / w), 0L, 255L));
+    };
+    palette.push_back(channel(0) << 16 | channel(1) << 8 | channel(2));
+  }
+  return palette;
+}
+
+}  // namespace
+
 ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
   ColorTable palette;
   if (histogram.cells.empty() || max_colors <= 0) return palette;
@@ -272,9 +372,10 @@ ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
     for (const auto& cell : histogram.cells) palette.push_back(cell.color);
     return palette;
   }
+  if (histogram.cells.size() <= kSplitCellsUpTo) return SplitCells(histogram, max_colors);
   thread_local Moments m;
-  const int side = histogram.cells.size() <= kFineUpToCells ? kFineSide : kCoarseSide;
-  const int shift = side == kFineSide ? 2 : 3;
+  const int side = kCoarseSide;
+  const int shift = 3;
   m.Clear(side);
   for (const auto& cell : histogram.cells) {
     const int r = (cell.color >> 16) & 0xFF, g = (cell.color >> 8) & 0xFF, b = cell.color & 0xFF;
@@ -288,9 +389,9 @@ ColorTable QuantizeWu(const ColorHistogram& histogram, int max_colors) {
   }
   // Turn the cell values into cumulative moments.
   for (int r = 1; r < side; ++r) {
-    std::int64_t area_w[kFineSide] = {}, area_r[kFineSide] = {}, area_g[kFineSide] = {},
-                 area_b[kFineSide] = {};
-    double area_2[kFineSide] = {};
+    std::int64_t area_w[kCoarseSide] = {}, area_r[kCoarseSide] = {}, area_g[kCoarseSide] = {},
+                 area_b[kCoarseSide] = {};
+    double area_2[kCoarseSide] = {};
     for (int g = 1; g < side; ++g) {
       std::int64_t lw = 0, lr = 0, lg = 0, lb = 0;
       double l2 = 0;

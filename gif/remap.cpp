@@ -286,9 +286,10 @@ int NearColorAlternatives::Get(std::size_t i, std::uint8_t* out) {
   const int limit = 2 * own_distance + slack_;
   int count = 0;
   const std::uint8_t* list = nearest_.Candidates(c, count);
+  const std::uint32_t* least = nearest_.LeastDistances(list);
   int distance[256];
   int n = 0;
-  for (int k = 0; k < count; ++k) {
+  for (int k = 0; k < count && static_cast<int>(least[k]) <= limit; ++k) {
     if (list[k] == own) continue;
     const int d = ColorDistance(c, palette_[list[k]]);
     if (d > limit) continue;

@@ -51,6 +51,12 @@ class NearestColor {
     return &candidates_[start + 1];
   }
 
+  // For a list from Candidates: each candidate's squared least distance to
+  // any colour of the cell, ascending with the list.
+  const std::uint32_t* LeastDistances(const std::uint8_t* list) const {
+    return &bounds_[static_cast<std::size_t>(list - candidates_.data())];
+  }
+
   int Find(std::uint32_t color) {
     // Recent answers by exact colour: neighbouring pixels repeat colours.
     const std::uint32_t key = (color & 0xFFFFFFu) | 0x01000000u;
@@ -67,7 +73,7 @@ class NearestColor {
     int count = 0;
     const std::uint8_t* list = Candidates(color, count);
     if (count == 1) return list[0];
-    const std::uint32_t* bound = &bounds_[static_cast<std::size_t>(list - candidates_.data())];
+    const std::uint32_t* bound = LeastDistances(list);
     const int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
     int best = 1 << 30;
     int best_index = 0;
