@@ -205,6 +205,40 @@ TEST(GifPaletteTest, QuantiserFindsClustersAndNearestSearchIsExact) {
   for (std::size_t k = 0; k < big.size(); ++k) EXPECT_EQ(big[nearest.Find(big[k])], big[k]);
 }
 
+TEST(GifPaletteTest, QuantisersBeatAUniformPalette) {
+  // Two kinds of histogram: a few hundred cells along a colour curve (cut on
+  // the cells) and tens of thousands spread through the cube (cut on the
+  // grid). Either way 252 chosen colours beat a 6 x 7 x 6 uniform palette.
+  std::mt19937 rng(9);
+  std::vector<std::uint32_t> curve, cube;
+  for (int i = 0; i < 40000; ++i) {
+    const double t = (rng() % 10000) / 10000.0 * 6.283;
+    const auto ch = [](double v) {
+      return static_cast<std::uint32_t>(127.5 + 127.5 * std::sin(v));
+    };
+    curve.push_back(ch(t) << 16 | ch(t + 2.1) << 8 | ch(t + 4.2));
+    cube.push_back(rng() & 0xFFFFFF);
+  }
+  ColorTable uniform;
+  for (int r = 0; r < 6; ++r) {
+    for (int g = 0; g < 7; ++g) {
+      for (int b = 0; b < 6; ++b) {
+        uniform.push_back(static_cast<std::uint32_t>(r * 51) << 16 |
+                          static_cast<std::uint32_t>(g * 42) << 8 |
+                          static_cast<std::uint32_t>(b * 51));
+      }
+    }
+  }
+  for (const auto* pixels : {&curve, &cube}) {
+    const ColorHistogram histogram = BuildHistogram(pixels->data(), nullptr, pixels->size());
+    ColorTable palette = QuantizeWu(histogram, 252);
+    EXPECT_LE(palette.size(), 252u);
+    const double error = PaletteError(histogram, palette);
+    EXPECT_LT(error, PaletteError(histogram, uniform) * (pixels == &curve ? 0.1 : 0.9))
+        << histogram.cells.size() << " cells";
+  }
+}
+
 TEST(GifRemapTest, DitherOnlyOnSmoothAreas) {
   // Left half flat, middle a gentle gradient, right half black text strokes
   // on white.
