@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64
-  xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei
+  xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei python3 python3-pil
 )
 
 missing=()
