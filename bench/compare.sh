@@ -96,10 +96,14 @@ start_x
 display -window root "$WORK/wall.png" &
 sleep 1
 xclock -geometry 160x160+1100+20 -update 1 &
-xterm -geometry 70x20+100+100 -e "top -d 0.5" &
+xterm -T framelark-moving -geometry 70x20+100+100 -e "top -d 0.5" &
 MOVE_PID=$!
-sleep 1
-WIN=$(xdotool search --pid $MOVE_PID 2>/dev/null | head -n1 || true)
+WIN=""
+for _ in $(seq 50); do
+  WIN=$(xdotool search --name framelark-moving 2>/dev/null | head -n1 || true)
+  [ -n "$WIN" ] && break
+  sleep 0.2
+done
 move_step() { [ -n "$WIN" ] && xdotool windowmove "$WIN" $((100 + 17 * $1)) $((100 + 7 * $1)); }
 record desktop 30 move_step
 kill $MOVE_PID 2>/dev/null || true
