@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <tuple>
 
@@ -69,6 +70,11 @@ struct CloseCase {
   Left left;
   bool asks;
 };
+
+void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(Path path, std::ostream* os) {
+  *os << (path == Path::CloseButton ? "close button" : "close request");
+}
 
 class CloseQuestionTest : public CloseTest,
                           public ::testing::WithParamInterface<std::tuple<CloseCase, Path>> {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "shell/main_window.h"
@@ -33,6 +34,8 @@ struct SaveCase {
   const char* status;
   bool written;
 };
+
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.what; }
 
 class SaveOutcomeTest : public ShellTest, public ::testing::WithParamInterface<SaveCase> {};
 
