@@ -48,7 +48,7 @@ class LzwEncoder {
   // Code of `key` in the table, or kNoCode with `slot` where it would go.
   std::uint32_t Lookup(std::uint32_t key, std::uint32_t tag, std::uint32_t& slot) const;
   static constexpr std::uint32_t kWindowCodes = 256;
-  static constexpr double kStaleRatio = 0.9;
+  static constexpr double kStaleRatio = 0.95;
   std::uint64_t position_ = 0;     // pixels consumed since Begin
   std::uint64_t cycle_start_ = 0;  // position of the last clear code
   std::uint64_t window_start_ = 0;
