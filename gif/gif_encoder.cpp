@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "gif/file_io.h"
@@ -357,7 +358,12 @@ bool GifEncoder::Save(const std::string& utf8_path) {
   const std::string temp = SiblingTempPath(utf8_path);
   std::FILE* out = OpenFileUtf8(temp, "wb");
   if (out == nullptr) return false;
-  bool ok = WriteTo(out);
+  bool ok = false;
+  try {
+    ok = WriteTo(out);
+  } catch (const std::bad_alloc&) {
+    ok = false;  // the temporary file is removed below
+  }
   ok = std::fflush(out) == 0 && ok;
   ok = std::fclose(out) == 0 && ok;
   if (!ok || !RenameFileUtf8(temp, utf8_path)) {

@@ -1,6 +1,8 @@
 // The five writer operations on GifMaker, over GifEncoder.
 #include "gif/gif_writer.h"
 
+#include <new>
+
 #include "gif/gif_encoder.h"
 
 namespace framelark {
@@ -27,12 +29,20 @@ void GifReset(GifMaker& maker) {
 
 void GifAddFrame(GifMaker& maker, const FrameInfo& frame, int /*left_out*/, const Bytes& picture) {
   if (!maker.encoder_) return;
-  maker.encoder_->AddBitmapFile(frame.Delay(), picture.data(), picture.size());
+  try {
+    maker.encoder_->AddBitmapFile(frame.Delay(), picture.data(), picture.size());
+  } catch (const std::bad_alloc&) {
+    // A picture too large for this machine's memory: the frame is refused.
+  }
 }
 
 bool GifSave(GifMaker& maker, const std::string& utf8_path) {
   if (!maker.encoder_) return false;
-  return maker.encoder_->Save(utf8_path);
+  try {
+    return maker.encoder_->Save(utf8_path);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 }  // namespace framelark
