@@ -175,14 +175,6 @@ bool IsCurrentRecording(std::uint32_t recording) { return g_recording.load() == 
 
 void SetFrameSinkForTests(FrameSink sink) { g_frame_sink = std::move(sink); }
 
-std::string RecordingStatus(std::int32_t frames) {
-  return "[录制状态][F2]停止 [F3]暂停 [已录制" + std::to_string(frames) + "帧]";
-}
-
-std::string PausedStatus(std::int32_t frames) {
-  return "[暂停状态][F2]停止 [F3]继续 [已录制" + std::to_string(frames) + "帧]";
-}
-
 Rect FollowModeRect(Point cursor, std::int32_t width, std::int32_t height, platform::Size screen) {
   const double half_width = width / 2.0;
   const double half_height = height / 2.0;

@@ -17,6 +17,7 @@
 
 #include "engine/recorder_state.h"
 #include "platform/platform.h"
+#include "shell/status_texts.h"
 
 namespace framelark {
 
@@ -52,10 +53,6 @@ Rect FollowModeRect(Point cursor, std::int32_t width, std::int32_t height, platf
 
 // The largest delay one frame can carry (16 bits).
 inline constexpr std::int32_t kMaxFrameDelay = 65535;
-
-// Status texts written while recording.
-std::string RecordingStatus(std::int32_t frames);
-std::string PausedStatus(std::int32_t frames);
 
 // Tests observe every frame handed to the writer, with its record, on the
 // worker thread right after GifAddFrame. An empty function removes the sink.

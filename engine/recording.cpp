@@ -10,15 +10,12 @@
 #include "platform/current.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "shell/status_texts.h"
 
 namespace framelark {
 
 namespace {
 
-constexpr const char* kChooseRegionStatus = "请选择录制区域！";
-constexpr const char* kChooseWindowStatus = "请选择录制窗口！";
-constexpr const char* kChooseTargetMessage = "请选择录制区域,点击十字图形进行选择！";
-constexpr const char* kRecordingFinishedStatus = "录制完毕,请注意保存文件！";
 constexpr const char* kCrosshairIdlePicture = "crosshair_idle.gif";
 constexpr const char* kCrosshairRecordingPicture = "crosshair_recording.gif";
 constexpr const char* kCursorArrowPicture = "cursor_arrow.cur";
@@ -32,7 +29,7 @@ Bytes g_cursor_arrow;
 
 void RefuseStart(const char* status) {
   Main().SetStatus(status);
-  platform::Current().ShowMessage(kChooseTargetMessage);
+  platform::Current().ShowMessage(kMessageNoTarget);
 }
 
 // The controls a recording locks, in the order they are locked and unlocked.
@@ -74,12 +71,12 @@ void StartRecording() {
     // width or height is no region at all.
     const Rect region = Ordered(r.CaptureRect.Get());
     if (region.bottom <= 0 || region.Width() == 0 || region.Height() == 0) {
-      RefuseStart(kChooseRegionStatus);
+      RefuseStart(kStatusNoRegion);
       return;
     }
     r.CaptureRect.Set(region);
   } else if (w.单选框_窗口->Checked() && r.PickedWindow.load() <= 0) {
-    RefuseStart(kChooseWindowStatus);
+    RefuseStart(kStatusNoWindow);
     return;
   }
 
@@ -120,7 +117,7 @@ void StopRecording() {
   MainWindow& w = Main();
   platform::Platform& p = platform::Current();
 
-  w.SetStatus(kRecordingFinishedStatus);
+  w.SetStatus(kStatusRecordingFinished);
   w.图片框_准心->SetPicture(p.EmbeddedPicture(kCrosshairIdlePicture));
   r.PickedWindow.store(0);
   w.时钟_截图->SetPeriod(0);

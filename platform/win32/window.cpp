@@ -513,6 +513,9 @@ LRESULT Win32Window::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
       return 0;
     }
     case WM_CLOSE: {
+      // A window that a dialog has disabled is not closed from outside (the
+      // task bar still offers it): the command waiting in the dialog needs it.
+      if (!IsWindowEnabled(hwnd)) return 0;
       auto handler = onCloseRequested;
       if (handler && !handler()) return 0;
       DestroyWindow(hwnd);

@@ -12,6 +12,7 @@
 #include "platform/current.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/hotkeys.h"
+#include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/program.h"
 
@@ -25,6 +26,7 @@ class ProgramTest : public ::testing::Test {
   void SetUp() override {
     platform::SetCurrent(&fake);
     platform::ResetHotkeyServiceForTests();
+    ResetCommandsForTests();
   }
 
   void TearDown() override {
