@@ -238,13 +238,6 @@ void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
         indices[i] = static_cast<std::uint8_t>(nearest.Find(c));
         continue;
       }
-      // Where the palette already fits within about two levels per channel,
-      // no band can show: no pattern, and the carried error stops here.
-      const int plain = nearest.Find(c);
-      if (ColorDistance(c, palette[static_cast<std::size_t>(plain)]) <= kDitherMinError) {
-        indices[i] = static_cast<std::uint8_t>(plain);
-        continue;
-      }
       int* e = &current[static_cast<std::size_t>(x + 1) * 3];
       int want[3] = {static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
                      static_cast<int>(c & 0xFF)};
@@ -254,7 +247,13 @@ void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
       }
       const std::uint32_t target =
           static_cast<std::uint32_t>(want[0] << 16 | want[1] << 8 | want[2]);
-      const int index = nearest.Find(target);
+      int index = nearest.Find(target);
+      // Where the palette fits the pixel itself within about two levels per
+      // channel, no band can show: no pattern, and the carried error stops.
+      if (ColorDistance(c, palette[static_cast<std::size_t>(index)]) <= kDitherMinError) {
+        indices[i] = static_cast<std::uint8_t>(index);
+        continue;
+      }
       indices[i] = static_cast<std::uint8_t>(index);
       const std::uint32_t got = palette[static_cast<std::size_t>(index)];
       const int err[3] = {want[0] - static_cast<int>((got >> 16) & 0xFF),
