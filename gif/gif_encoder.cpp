@@ -23,8 +23,8 @@ constexpr int kLossySlack = 3;
 constexpr double kReuseErrorRatio = 1.05;
 constexpr double kReuseErrorSlack = 0.25;
 
-// Rectangles up to this many pixels are coded both with the global and a
-// local colour table, and the smaller one is kept.
+// Exact rectangles up to this many pixels are coded in each way they can be
+// stored (transparency forms, global or local table); the smallest is kept.
 constexpr std::size_t kTryBothTablesPixels = 1 << 16;
 
 }  // namespace

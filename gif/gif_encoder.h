@@ -83,7 +83,6 @@ class GifEncoder {
   std::string comment_;
   EncoderOptions options_;
   int frame_count_ = 0;
-  bool warned_store_ = false;
 
   PixelImage shown_;                 // the previous frame's source pixels
   PixelImage next_;                  // the frame being added
