@@ -27,6 +27,20 @@ constexpr double kReuseErrorSlack = 0.25;
 // stored (transparency forms, global or local table); the smallest is kept.
 constexpr std::size_t kTryBothTablesPixels = 1 << 16;
 
+// Palettes of large rectangles are built from a sample of about this many
+// pixels: plenty for 255 colours, and the time stays bounded.
+constexpr std::size_t kRefineCellsUpTo = 16384;
+
+constexpr std::size_t kPaletteSamples = std::size_t{1} << 17;
+
+// Every step-th pixel gives about kPaletteSamples of `count`; the step never
+// divides the row width, so that the sample does not fall into columns.
+std::size_t SampleStep(std::size_t count, int width) {
+  std::size_t step = std::max<std::size_t>(1, count / kPaletteSamples);
+  while (step > 1 && static_cast<std::size_t>(width) % step == 0) ++step;
+  return step;
+}
+
 }  // namespace
 
 GifEncoder::GifEncoder(int width, int height, std::string comment, EncoderOptions options)
@@ -253,22 +267,29 @@ void GifEncoder::EncodeExact(int delay, const Rect& rect, bool transparency) {
 void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency) {
   const std::size_t n = static_cast<std::size_t>(rect.width) * rect.height;
   const std::uint8_t* use = transparency ? changed_.data() : nullptr;
-  const ColorHistogram histogram = BuildHistogram(pixels_.data(), use, n);
+  const std::size_t step = SampleStep(n, rect.width);
+  const ColorHistogram histogram = BuildHistogram(pixels_.data(), use, n, step);
   ColorTable palette = QuantizeWu(histogram, 255);
-  RefinePalette(histogram, palette, 2);
-  RefinePaletteOnPixels(pixels_.data(), use, n, std::max<std::size_t>(1, n >> 17), palette, 2,
-                        nearest_);
+  // Lloyd rounds on the histogram's cells are cheap while the cells are
+  // few; on many cells the rounds on the pixel sample below do it alone.
+  if (histogram.cells.size() <= kRefineCellsUpTo) RefinePalette(histogram, palette, 2);
+  RefinePaletteOnPixels(pixels_.data(), use, n, step, palette, 2, nearest_);
   if (!last_quantised_.empty()) {
     // Keep the previous palette while it still fits, so that colours do not
     // jump between frames.
-    const double old_error = PaletteError(histogram, last_quantised_);
-    const double new_error = PaletteError(histogram, palette);
+    // last_nearest_ still holds the cell lists the last frame built.
+    const double old_error = PaletteError(histogram, last_quantised_, last_nearest_);
+    const double new_error = PaletteError(histogram, palette, nearest_);
     if (old_error <= new_error * kReuseErrorRatio + kReuseErrorSlack) {
       palette = last_quantised_;
       report_.reused_palette = true;
     }
   }
-  last_quantised_ = palette;
+  if (!report_.reused_palette) {
+    last_quantised_ = palette;
+    std::swap(last_nearest_, nearest_);
+  }
+  NearestColor& nearest = last_nearest_;
   const int transparent = transparency ? static_cast<int>(palette.size()) : -1;
   const std::uint8_t* dither = nullptr;
   if (options_.dither) {
@@ -276,12 +297,11 @@ void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency)
     dither = dither_.data();
   }
   indices_.resize(n);
-  nearest_.Reset(palette);
-  RemapNearest(pixels_.data(), use, dither, rect.width, rect.height, palette, nearest_, transparent,
+  RemapNearest(pixels_.data(), use, dither, rect.width, rect.height, palette, nearest, transparent,
                indices_.data());
 
-  NearColorAlternatives alternatives(pixels_.data(), indices_.data(), palette, nearest_,
-                                     transparent, kLossySlack);
+  NearColorAlternatives alternatives(pixels_.data(), indices_.data(), palette, nearest, transparent,
+                                     kLossySlack);
   const auto encode = [&](int bits) {
     codes_.clear();
     lzw_.Begin(MinCodeSize(bits), codes_);

@@ -116,6 +116,7 @@ class GifEncoder {
   Choice best_;
   std::vector<std::uint8_t> best_codes_;
   NearestColor nearest_;
+  NearestColor last_nearest_;  // Reset to last_quantised_
   LzwEncoder lzw_;
   FrameStore store_;
   FrameReport report_;

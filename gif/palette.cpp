@@ -62,7 +62,8 @@ int ExactPalette::IndexOf(std::uint32_t color) const {
 }
 
 ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* use,
-                              std::size_t count) {
+                              std::size_t count, std::size_t step) {
+  step = std::max<std::size_t>(step, 1);
   // 64 levels per channel: fine enough that cell means keep the shape of
   // narrow colour ranges (gradients, a colour wheel's rim).
   constexpr std::size_t kCells = 64 * 64 * 64;
@@ -76,7 +77,7 @@ ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* u
   ColorHistogram h;
   std::uint32_t last = 0xFFFFFFFFu;
   Sum* cell = nullptr;
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count; i += step) {
     if (use != nullptr && use[i] == 0) continue;
     const std::uint32_t c = pixels[i] & 0xFFFFFFu;
     if (c != last) {
@@ -461,7 +462,7 @@ void RefinePalette(const ColorHistogram& histogram, ColorTable& palette, int ite
     NearestColor nearest(palette);
     for (auto& a : acc) a = {0, 0, 0, 0};
     for (const auto& cell : histogram.cells) {
-      auto& a = acc[static_cast<std::size_t>(nearest.Nearest(cell.color))];
+      auto& a = acc[static_cast<std::size_t>(nearest.Find(cell.color))];
       const double n = cell.count;
       a[0] += n * ((cell.color >> 16) & 0xFF);
       a[1] += n * ((cell.color >> 8) & 0xFF);
@@ -511,11 +512,16 @@ void RefinePaletteOnPixels(const std::uint32_t* pixels, const std::uint8_t* use,
 }
 
 double PaletteError(const ColorHistogram& histogram, const ColorTable& palette) {
-  if (palette.empty() || histogram.total == 0) return 0;
   NearestColor nearest(palette);
+  return PaletteError(histogram, palette, nearest);
+}
+
+double PaletteError(const ColorHistogram& histogram, const ColorTable& palette,
+                    NearestColor& nearest) {
+  if (palette.empty() || histogram.total == 0) return 0;
   double error = 0;
   for (const auto& cell : histogram.cells) {
-    const std::uint32_t p = palette[static_cast<std::size_t>(nearest.Nearest(cell.color))];
+    const std::uint32_t p = palette[static_cast<std::size_t>(nearest.Find(cell.color))];
     error += static_cast<double>(cell.count) * ColorDistance(cell.color, p);
   }
   return error / static_cast<double>(histogram.total);

@@ -46,8 +46,9 @@ struct ColorHistogram {
   std::vector<Cell> cells;  // non-empty cells only
   std::uint64_t total = 0;
 };
+// With `step` > 1, only every step-th pixel is counted.
 ColorHistogram BuildHistogram(const std::uint32_t* pixels, const std::uint8_t* use,
-                              std::size_t count);
+                              std::size_t count, std::size_t step = 1);
 
 // Wu's greedy orthogonal bipartition of the histogram into at most
 // `max_colors` boxes, each box's mean as one palette colour.
@@ -67,5 +68,9 @@ void RefinePaletteOnPixels(const std::uint32_t* pixels, const std::uint8_t* use,
 // Mean squared error per pixel (sum over the three channels) of the
 // histogram's cell means mapped to their nearest palette colour.
 double PaletteError(const ColorHistogram& histogram, const ColorTable& palette);
+// The same with `nearest` already Reset to `palette` (its cell lists are
+// kept for later searches).
+double PaletteError(const ColorHistogram& histogram, const ColorTable& palette,
+                    NearestColor& nearest);
 
 }  // namespace framelark
