@@ -229,13 +229,13 @@ class Window {
   // False once the window was destroyed.
   virtual bool Loaded() const = 0;
 
-  virtual PictureButton& AddPictureButton(const ControlSpec& spec) = 0;
-  virtual RadioButton& AddRadioButton(const ControlSpec& spec) = 0;
-  virtual CheckBox& AddCheckBox(const ControlSpec& spec) = 0;
-  virtual Label& AddLabel(const ControlSpec& spec) = 0;
-  virtual PictureBox& AddPictureBox(const ControlSpec& spec) = 0;
-  virtual ColourPicker& AddColourPicker(const ControlSpec& spec) = 0;
-  virtual Canvas& AddCanvas(const ControlSpec& spec) = 0;
+  virtual PictureButton& AddPictureButton(const ControlSpec& options) = 0;
+  virtual RadioButton& AddRadioButton(const ControlSpec& options) = 0;
+  virtual CheckBox& AddCheckBox(const ControlSpec& options) = 0;
+  virtual Label& AddLabel(const ControlSpec& options) = 0;
+  virtual PictureBox& AddPictureBox(const ControlSpec& options) = 0;
+  virtual ColourPicker& AddColourPicker(const ControlSpec& options) = 0;
+  virtual Canvas& AddCanvas(const ControlSpec& options) = 0;
   virtual Timer& AddTimer(const std::string& name) = 0;
 
   // Outer rectangle in screen pixels.
@@ -319,7 +319,7 @@ class Platform {
   virtual Bytes EmbeddedPicture(const std::string& name) = 0;
 
   // --- windows and the message loop
-  virtual std::unique_ptr<Window> NewWindow(const WindowSpec& spec) = 0;
+  virtual std::unique_ptr<Window> NewWindow(const WindowSpec& options) = 0;
   // Shows a loaded window as the start window (the created handlers have run).
   virtual void ShowStartWindow(Window& window) = 0;
   // Runs until no window of the program is left; returns the quit code (0).
@@ -370,10 +370,10 @@ class Platform {
   virtual bool AskYesNo(const std::string& text, const std::string& caption = kMessageCaption) = 0;
   // True when the user pressed OK; `text` then holds the field as it was.
   // Cancel or closing leaves `text` untouched and returns false.
-  virtual bool InputBox(const InputBoxSpec& spec, std::string* text) = 0;
+  virtual bool InputBox(const InputBoxSpec& options, std::string* text) = 0;
   // `path` comes in as the name offered in the field and, when the user
   // confirms, goes out as the full path chosen.
-  virtual bool SaveFileDialog(const SaveDialogSpec& spec, std::string* path) = 0;
+  virtual bool SaveFileDialog(const SaveDialogSpec& options, std::string* path) = 0;
   // The system's colour dialog starting at `colour`; true when confirmed.
   virtual bool ChooseColour(Colour* colour) = 0;
 };

@@ -110,19 +110,19 @@ void OpenOverlayWindow() {
   platform::Platform& p = platform::Current();
   const platform::Size screen = p.ScreenSize();
 
-  platform::WindowSpec spec;
-  spec.title = "";
-  spec.size = platform::Size{kFormWidth, kFormHeight};
-  spec.position =
+  platform::WindowSpec options;
+  options.title = "";
+  options.size = platform::Size{kFormWidth, kFormHeight};
+  options.position =
       platform::Point{(screen.width - kFormWidth) / 2, (screen.height - kFormHeight) / 2};
-  spec.frameless = true;
-  spec.topmost = true;
-  spec.taskbar = false;  // owned by MainWindow
-  spec.visible = true;
-  spec.backColour = platform::kDefaultColour;  // never seen: the canvas covers it
+  options.frameless = true;
+  options.topmost = true;
+  options.taskbar = false;  // owned by MainWindow
+  options.visible = true;
+  options.backColour = platform::kDefaultColour;  // never seen: the canvas covers it
 
   auto o = std::make_unique<OverlayWindow>();
-  o->form = p.NewWindow(spec);
+  o->form = p.NewWindow(options);
   if (!o->form) return;
 
   platform::ControlSpec canvas_spec;

@@ -99,19 +99,19 @@ void OpenOutlineWindow() {
   platform::Platform& p = platform::Current();
   const platform::Size screen = p.ScreenSize();
 
-  platform::WindowSpec spec;
-  spec.title = "";
-  spec.size = platform::Size{kFormWidth, kFormHeight};
-  spec.position =
+  platform::WindowSpec options;
+  options.title = "";
+  options.size = platform::Size{kFormWidth, kFormHeight};
+  options.position =
       platform::Point{(screen.width - kFormWidth) / 2, (screen.height - kFormHeight) / 2};
-  spec.frameless = true;
-  spec.topmost = true;
-  spec.taskbar = false;  // owned by MainWindow
-  spec.visible = false;  // the first flash tick shows it
-  spec.backColour = kFormBackColour;
+  options.frameless = true;
+  options.topmost = true;
+  options.taskbar = false;  // owned by MainWindow
+  options.visible = false;  // the first flash tick shows it
+  options.backColour = kFormBackColour;
 
   auto o = std::make_unique<OutlineWindow>();
-  o->form = p.NewWindow(spec);
+  o->form = p.NewWindow(options);
   if (!o->form) return;
 
   platform::ControlSpec canvas_spec;

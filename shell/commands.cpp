@@ -64,7 +64,7 @@ void SaveRecording() {
   // The name field starts with the last confirmed path; a cancelled dialog
   // leaves that path as it was.
   std::string path = w.通用对话框.fileName;
-  if (!platform::Current().SaveFileDialog(w.通用对话框.spec, &path)) {
+  if (!platform::Current().SaveFileDialog(w.通用对话框.options, &path)) {
     w.SetStatus(kStatusNotSaved);
     return;
   }
@@ -113,12 +113,12 @@ void OnWatermarkClicked() {
   // Unchecking keeps the text; no watermark is drawn while the box is off.
   if (!w.选择框_水印->Checked()) return;
   const ModalStep modal;
-  platform::InputBoxSpec spec;
-  spec.caption = kWatermarkCaption;
-  spec.prompt = kWatermarkPrompt;
-  spec.initialText = kWatermarkInitialText;
+  platform::InputBoxSpec options;
+  options.caption = kWatermarkCaption;
+  options.prompt = kWatermarkPrompt;
+  options.initialText = kWatermarkInitialText;
   std::string text = r.WatermarkText.Get();
-  if (platform::Current().InputBox(spec, &text)) {
+  if (platform::Current().InputBox(options, &text)) {
     r.WatermarkText.Set(text);  // as typed: the untouched initial text, or empty
   } else {
     w.选择框_水印->SetChecked(false);

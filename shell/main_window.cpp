@@ -21,13 +21,13 @@ platform::Bytes Picture(const std::string& name) {
 }
 
 platform::ControlSpec SpecOf(const ControlRow& row) {
-  platform::ControlSpec spec;
-  spec.name = row.name;
-  spec.place = platform::Rect{row.left, row.top, row.left + row.width, row.top + row.height};
-  spec.enabled = row.enabled;
-  spec.visible = row.visible;
-  spec.checked = row.checked;
-  return spec;
+  platform::ControlSpec options;
+  options.name = row.name;
+  options.place = platform::Rect{row.left, row.top, row.left + row.width, row.top + row.height};
+  options.enabled = row.enabled;
+  options.visible = row.visible;
+  options.checked = row.checked;
+  return options;
 }
 
 platform::ButtonPictures ButtonPicturesOf(const std::string& stem) {
@@ -41,11 +41,11 @@ platform::ButtonPictures ButtonPicturesOf(const std::string& stem) {
 // Creates one control of the table and stores it in its member.
 void AddControl(MainWindow& w, const ControlRow& row) {
   platform::Window& form = *w.form;
-  const platform::ControlSpec spec = SpecOf(row);
+  const platform::ControlSpec options = SpecOf(row);
   const std::string name = row.name;
   switch (row.kind) {
     case K::PictureButton: {
-      platform::PictureButton& button = form.AddPictureButton(spec);
+      platform::PictureButton& button = form.AddPictureButton(options);
       button.SetPictures(ButtonPicturesOf(row.pictures));
       if (name == "图形按钮_开始") w.图形按钮_开始 = &button;
       if (name == "图形按钮_停止") w.图形按钮_停止 = &button;
@@ -56,11 +56,11 @@ void AddControl(MainWindow& w, const ControlRow& row) {
       break;
     }
     case K::PictureBox:
-      w.图片框_准心 = &form.AddPictureBox(spec);
+      w.图片框_准心 = &form.AddPictureBox(options);
       w.图片框_准心->SetPicture(Picture("crosshair_idle.gif"));
       break;
     case K::TransparentLabel: {
-      w.标签_信息提示 = &form.AddLabel(spec);
+      w.标签_信息提示 = &form.AddLabel(options);
       platform::LabelStyle style;
       style.textColour = kStatusTextColour;
       style.transparent = true;
@@ -69,7 +69,7 @@ void AddControl(MainWindow& w, const ControlRow& row) {
       break;
     }
     case K::RadioButton: {
-      platform::RadioButton& radio = form.AddRadioButton(spec);
+      platform::RadioButton& radio = form.AddRadioButton(options);
       if (name == "单选框_全屏") w.单选框_全屏 = &radio;
       if (name == "单选框_窗口") w.单选框_窗口 = &radio;
       if (name == "单选框_区域") w.单选框_区域 = &radio;
@@ -77,13 +77,13 @@ void AddControl(MainWindow& w, const ControlRow& row) {
       break;
     }
     case K::CheckBox:
-      w.选择框_水印 = &form.AddCheckBox(spec);
+      w.选择框_水印 = &form.AddCheckBox(options);
       break;
     case K::ColourPicker:
-      w.颜色选择器_边框颜色 = &form.AddColourPicker(spec);
+      w.颜色选择器_边框颜色 = &form.AddColourPicker(options);
       break;
     case K::Canvas: {
-      w.画板_截图中转 = &form.AddCanvas(spec);
+      w.画板_截图中转 = &form.AddCanvas(options);
       platform::CanvasStyle style;
       style.backColour = kFrameCanvasBackColour;
       style.penColour = kFrameCanvasPenColour;
@@ -94,7 +94,7 @@ void AddControl(MainWindow& w, const ControlRow& row) {
       break;
     }
     case K::Label:
-      w.标签 = &form.AddLabel(spec);
+      w.标签 = &form.AddLabel(options);
       break;
   }
 }
@@ -163,22 +163,22 @@ bool LoadMainWindow() {
   platform::Platform& p = platform::Current();
   const platform::Size screen = p.ScreenSize();
 
-  platform::WindowSpec spec;
-  spec.title = kMainWindowTitle;
-  spec.size = platform::Size{kMainWindowWidth, kMainWindowHeight};
+  platform::WindowSpec options;
+  options.title = kMainWindowTitle;
+  options.size = platform::Size{kMainWindowWidth, kMainWindowHeight};
   // Centred by integer division: on a screen narrower than the window the
   // left edge is negative.
-  spec.position = platform::Point{(screen.width - kMainWindowWidth) / 2,
-                                  (screen.height - kMainWindowHeight) / 2};
-  spec.frameless = true;
-  spec.topmost = false;
-  spec.taskbar = true;
-  spec.visible = true;
-  spec.backColour = 0;  // black under the skin
-  spec.icon = Picture("framelark.ico");
+  options.position = platform::Point{(screen.width - kMainWindowWidth) / 2,
+                                     (screen.height - kMainWindowHeight) / 2};
+  options.frameless = true;
+  options.topmost = false;
+  options.taskbar = true;
+  options.visible = true;
+  options.backColour = 0;  // black under the skin
+  options.icon = Picture("framelark.ico");
 
   auto w = std::make_unique<MainWindow>();
-  w->form = p.NewWindow(spec);
+  w->form = p.NewWindow(options);
   if (!w->form) return false;
   w->form->SetBackgroundPicture(Picture("skin.gif"));
   for (const ControlRow& row : MainWindowControls()) AddControl(*w, row);
@@ -186,10 +186,10 @@ bool LoadMainWindow() {
   w->时钟_闪烁 = &w->form->AddTimer("时钟_闪烁");
   w->时钟_检测鼠标 = &w->form->AddTimer("时钟_检测鼠标");
 
-  w->通用对话框.spec.title = "保存录象图片";
-  w->通用对话框.spec.filterName = "GIF图片(*.gif)";
-  w->通用对话框.spec.filterPattern = "*.gif";
-  w->通用对话框.spec.defaultExtension = "gif";
+  w->通用对话框.options.title = "保存录象图片";
+  w->通用对话框.options.filterName = "GIF图片(*.gif)";
+  w->通用对话框.options.filterPattern = "*.gif";
+  w->通用对话框.options.defaultExtension = "gif";
 
   g_main = std::move(w);
   BindHandlers(*g_main);

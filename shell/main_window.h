@@ -58,7 +58,7 @@ inline constexpr platform::Colour kFrameCanvasTextColour = 0xFFFF00;
 // The save dialog 通用对话框: its settings and the path the user chose last
 // (offered again at the next opening).
 struct SaveDialog {
-  platform::SaveDialogSpec spec;
+  platform::SaveDialogSpec options;
   std::string fileName;
 };
 

@@ -102,9 +102,9 @@ void FakePictureBox::PressLeft() {
   if (onLeftPressed) onLeftPressed();
 }
 
-FakeCanvas::FakeCanvas(FakeWindow& window, NativeHandle handle, const ControlSpec& spec)
-    : FakeControl(window, handle, spec),
-      pixels_(std::max(0, spec.place.Width()), std::max(0, spec.place.Height()),
+FakeCanvas::FakeCanvas(FakeWindow& window, NativeHandle handle, const ControlSpec& options)
+    : FakeControl(window, handle, options),
+      pixels_(std::max(0, options.place.Width()), std::max(0, options.place.Height()),
               style_.backColour) {}
 
 void FakeCanvas::SetStyle(const CanvasStyle& style) {
@@ -274,13 +274,13 @@ void FakeTimer::SetPeriod(int milliseconds) {
 
 // --- windows ---------------------------------------------------------------
 
-FakeWindow::FakeWindow(FakePlatform& platform, NativeHandle handle, const WindowSpec& spec)
+FakeWindow::FakeWindow(FakePlatform& platform, NativeHandle handle, const WindowSpec& options)
     : platform_(platform),
       handle_(handle),
-      spec_(spec),
-      place_{spec.position.x, spec.position.y, spec.position.x + spec.size.width,
-             spec.position.y + spec.size.height},
-      back_colour_(spec.backColour) {}
+      spec_(options),
+      place_{options.position.x, options.position.y, options.position.x + options.size.width,
+             options.position.y + options.size.height},
+      back_colour_(options.backColour) {}
 
 FakeWindow::~FakeWindow() {
   for (auto& timer : timers_) platform_.RemoveTimer(timer.get());
@@ -288,32 +288,34 @@ FakeWindow::~FakeWindow() {
 }
 
 template <typename T>
-T& FakeWindow::Add(const ControlSpec& spec) {
-  auto control = std::make_unique<T>(*this, platform_.NextHandle(), spec);
+T& FakeWindow::Add(const ControlSpec& options) {
+  auto control = std::make_unique<T>(*this, platform_.NextHandle(), options);
   T& ref = *control;
   controls_.push_back(std::move(control));
   return ref;
 }
 
-PictureButton& FakeWindow::AddPictureButton(const ControlSpec& spec) {
-  return Add<FakePictureButton>(spec);
+PictureButton& FakeWindow::AddPictureButton(const ControlSpec& options) {
+  return Add<FakePictureButton>(options);
 }
-RadioButton& FakeWindow::AddRadioButton(const ControlSpec& spec) {
-  auto& radio = Add<FakeRadioButton>(spec);
-  radio.checked_ = spec.checked;
+RadioButton& FakeWindow::AddRadioButton(const ControlSpec& options) {
+  auto& radio = Add<FakeRadioButton>(options);
+  radio.checked_ = options.checked;
   return radio;
 }
-CheckBox& FakeWindow::AddCheckBox(const ControlSpec& spec) {
-  auto& box = Add<FakeCheckBox>(spec);
-  box.SetChecked(spec.checked);
+CheckBox& FakeWindow::AddCheckBox(const ControlSpec& options) {
+  auto& box = Add<FakeCheckBox>(options);
+  box.SetChecked(options.checked);
   return box;
 }
-Label& FakeWindow::AddLabel(const ControlSpec& spec) { return Add<FakeLabel>(spec); }
-PictureBox& FakeWindow::AddPictureBox(const ControlSpec& spec) { return Add<FakePictureBox>(spec); }
-ColourPicker& FakeWindow::AddColourPicker(const ControlSpec& spec) {
-  return Add<FakeColourPicker>(spec);
+Label& FakeWindow::AddLabel(const ControlSpec& options) { return Add<FakeLabel>(options); }
+PictureBox& FakeWindow::AddPictureBox(const ControlSpec& options) {
+  return Add<FakePictureBox>(options);
 }
-Canvas& FakeWindow::AddCanvas(const ControlSpec& spec) { return Add<FakeCanvas>(spec); }
+ColourPicker& FakeWindow::AddColourPicker(const ControlSpec& options) {
+  return Add<FakeColourPicker>(options);
+}
+Canvas& FakeWindow::AddCanvas(const ControlSpec& options) { return Add<FakeCanvas>(options); }
 
 Timer& FakeWindow::AddTimer(const std::string& name) {
   timers_.push_back(std::make_unique<FakeTimer>(platform_, name));
@@ -447,10 +449,10 @@ Bytes FakePlatform::EmbeddedPicture(const std::string& name) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::unique_ptr<Window> FakePlatform::NewWindow(const WindowSpec& spec) {
-  auto window = std::make_unique<FakeWindow>(*this, NextHandle(), spec);
+std::unique_ptr<Window> FakePlatform::NewWindow(const WindowSpec& options) {
+  auto window = std::make_unique<FakeWindow>(*this, NextHandle(), options);
   windows_.push_back(window.get());
-  Record("NewWindow " + spec.title);
+  Record("NewWindow " + options.title);
   return window;
 }
 
@@ -748,9 +750,9 @@ bool FakePlatform::AskYesNo(const std::string& text, const std::string& caption)
   return yes;
 }
 
-bool FakePlatform::InputBox(const InputBoxSpec& spec, std::string* text) {
-  Record("InputBox " + spec.caption);
-  input_boxes_.push_back(InputBoxShown{spec, *text});
+bool FakePlatform::InputBox(const InputBoxSpec& options, std::string* text) {
+  Record("InputBox " + options.caption);
+  input_boxes_.push_back(InputBoxShown{options, *text});
   Modal();
   if (input_answers_.empty()) return false;
   auto answer = input_answers_.front();
@@ -760,9 +762,9 @@ bool FakePlatform::InputBox(const InputBoxSpec& spec, std::string* text) {
   return true;
 }
 
-bool FakePlatform::SaveFileDialog(const SaveDialogSpec& spec, std::string* path) {
-  Record("SaveFileDialog " + spec.title);
-  save_dialogs_.push_back(SaveDialogShown{spec, *path});
+bool FakePlatform::SaveFileDialog(const SaveDialogSpec& options, std::string* path) {
+  Record("SaveFileDialog " + options.title);
+  save_dialogs_.push_back(SaveDialogShown{options, *path});
   Modal();
   if (save_answers_.empty()) return false;
   auto answer = save_answers_.front();

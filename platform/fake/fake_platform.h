@@ -43,14 +43,14 @@ class FakeWindow;
 template <typename Base>
 class FakeControl : public Base {
  public:
-  FakeControl(FakeWindow& window, NativeHandle handle, const ControlSpec& spec)
+  FakeControl(FakeWindow& window, NativeHandle handle, const ControlSpec& options)
       : window_(window),
         handle_(handle),
-        name_(spec.name),
-        enabled_(spec.enabled),
-        visible_(spec.visible),
-        text_(spec.text),
-        place_(spec.place) {}
+        name_(options.name),
+        enabled_(options.enabled),
+        visible_(options.visible),
+        text_(options.text),
+        place_(options.place) {}
   NativeHandle Handle() const override { return handle_; }
   const std::string& Name() const override { return name_; }
   // Every call is logged (FakePlatform::EnabledChanges), so tests see the order.
@@ -171,7 +171,7 @@ struct DrawOp {
 
 class FakeCanvas : public FakeControl<Canvas> {
  public:
-  FakeCanvas(FakeWindow& window, NativeHandle handle, const ControlSpec& spec);
+  FakeCanvas(FakeWindow& window, NativeHandle handle, const ControlSpec& options);
   void SetStyle(const CanvasStyle& style) override;
   void SetPenColour(Colour colour) override;
   void SetTextColour(Colour colour) override;
@@ -244,18 +244,18 @@ class FakeTimer : public Timer {
 
 class FakeWindow : public Window {
  public:
-  FakeWindow(FakePlatform& platform, NativeHandle handle, const WindowSpec& spec);
+  FakeWindow(FakePlatform& platform, NativeHandle handle, const WindowSpec& options);
   ~FakeWindow() override;
 
   NativeHandle Handle() const override { return handle_; }
   bool Loaded() const override { return loaded_; }
-  PictureButton& AddPictureButton(const ControlSpec& spec) override;
-  RadioButton& AddRadioButton(const ControlSpec& spec) override;
-  CheckBox& AddCheckBox(const ControlSpec& spec) override;
-  Label& AddLabel(const ControlSpec& spec) override;
-  PictureBox& AddPictureBox(const ControlSpec& spec) override;
-  ColourPicker& AddColourPicker(const ControlSpec& spec) override;
-  Canvas& AddCanvas(const ControlSpec& spec) override;
+  PictureButton& AddPictureButton(const ControlSpec& options) override;
+  RadioButton& AddRadioButton(const ControlSpec& options) override;
+  CheckBox& AddCheckBox(const ControlSpec& options) override;
+  Label& AddLabel(const ControlSpec& options) override;
+  PictureBox& AddPictureBox(const ControlSpec& options) override;
+  ColourPicker& AddColourPicker(const ControlSpec& options) override;
+  Canvas& AddCanvas(const ControlSpec& options) override;
   Timer& AddTimer(const std::string& name) override;
 
   Rect Place() const override { return place_; }
@@ -301,7 +301,7 @@ class FakeWindow : public Window {
   friend class FakePlatform;
   friend class FakeRadioButton;
   template <typename T>
-  T& Add(const ControlSpec& spec);
+  T& Add(const ControlSpec& options);
   void CarryOutDestroy();
 
   FakePlatform& platform_;
@@ -342,12 +342,12 @@ struct MessageShown {
 };
 
 struct SaveDialogShown {
-  SaveDialogSpec spec;
+  SaveDialogSpec options;
   std::string offeredPath;
 };
 
 struct InputBoxShown {
-  InputBoxSpec spec;
+  InputBoxSpec options;
   std::string textBefore;
 };
 
@@ -365,7 +365,7 @@ class FakePlatform : public Platform {
   void EnterProgramFolder() override;
   void RegisterExitRoutine(void (*routine)()) override;
   Bytes EmbeddedPicture(const std::string& name) override;
-  std::unique_ptr<Window> NewWindow(const WindowSpec& spec) override;
+  std::unique_ptr<Window> NewWindow(const WindowSpec& options) override;
   void ShowStartWindow(Window& window) override;
   int RunMessageLoop() override;
   void RunDialog(Window& dialog, Window& owner) override;
@@ -387,8 +387,8 @@ class FakePlatform : public Platform {
   bool UnregisterSystemHotKey(Window& window, int id) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
-  bool InputBox(const InputBoxSpec& spec, std::string* text) override;
-  bool SaveFileDialog(const SaveDialogSpec& spec, std::string* path) override;
+  bool InputBox(const InputBoxSpec& options, std::string* text) override;
+  bool SaveFileDialog(const SaveDialogSpec& options, std::string* path) override;
   bool ChooseColour(Colour* colour) override;
 
   // --- the program's calls, in order ("EnterProgramFolder", "NewWindow <title>",

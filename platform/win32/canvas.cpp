@@ -10,7 +10,8 @@
 
 namespace platform::win32 {
 
-Win32Canvas::Win32Canvas(Win32Window& owner, const ControlSpec& spec) : ControlImpl(owner, spec) {
+Win32Canvas::Win32Canvas(Win32Window& owner, const ControlSpec& options)
+    : ControlImpl(owner, options) {
   std::lock_guard<std::mutex> lock(mutex_);
   dc_ = CreateCompatibleDC(nullptr);
   SetBkMode(dc_, TRANSPARENT);
@@ -18,7 +19,7 @@ Win32Canvas::Win32Canvas(Win32Window& owner, const ControlSpec& spec) : ControlI
   SelectObject(dc_, GetStockObject(DEFAULT_GUI_FONT));
   SetTextColor(dc_, ToColorRef(style_.textColour));
   UsePen();
-  Resize(std::max(0, spec.place.Width()), std::max(0, spec.place.Height()));
+  Resize(std::max(0, options.place.Width()), std::max(0, options.place.Height()));
   FillBack();
 }
 

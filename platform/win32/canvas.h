@@ -18,7 +18,7 @@ namespace platform::win32 {
 
 class Win32Canvas : public ControlImpl<Canvas> {
  public:
-  Win32Canvas(Win32Window& owner, const ControlSpec& spec);
+  Win32Canvas(Win32Window& owner, const ControlSpec& options);
   ~Win32Canvas() override;
   void Create(int id);
 

@@ -35,8 +35,8 @@ class Win32PictureButton : public ControlImpl<PictureButton> {
 // A real radio button; the window's radio buttons form one group.
 class Win32RadioButton : public ControlImpl<RadioButton> {
  public:
-  Win32RadioButton(Win32Window& owner, const ControlSpec& spec)
-      : ControlImpl(owner, spec), checked_(spec.checked) {}
+  Win32RadioButton(Win32Window& owner, const ControlSpec& options)
+      : ControlImpl(owner, options), checked_(options.checked) {}
   void Create(int id);
   void SetChecked(bool checked) override;
   bool Checked() const override;
@@ -53,8 +53,8 @@ class Win32RadioButton : public ControlImpl<RadioButton> {
 
 class Win32CheckBox : public ControlImpl<CheckBox> {
  public:
-  Win32CheckBox(Win32Window& owner, const ControlSpec& spec)
-      : ControlImpl(owner, spec), checked_(spec.checked) {}
+  Win32CheckBox(Win32Window& owner, const ControlSpec& options)
+      : ControlImpl(owner, options), checked_(options.checked) {}
   void Create(int id);
   void SetChecked(bool checked) override;
   bool Checked() const override;

@@ -106,7 +106,7 @@ class DialogTemplate {
 };
 
 struct InputBoxState {
-  const InputBoxSpec* spec;
+  const InputBoxSpec* options;
   std::wstring entered;
 };
 
@@ -115,11 +115,11 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
     case WM_INITDIALOG: {
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
       const auto* state = reinterpret_cast<InputBoxState*>(lparam);
-      SetWindowTextW(dialog, Widen(state->spec->caption).c_str());
-      SetDlgItemTextW(dialog, kPromptId, Widen(state->spec->prompt).c_str());
-      SetDlgItemTextW(dialog, kEditId, Widen(state->spec->initialText).c_str());
-      SetDlgItemTextW(dialog, IDOK, Widen(state->spec->okText).c_str());
-      SetDlgItemTextW(dialog, IDCANCEL, Widen(state->spec->cancelText).c_str());
+      SetWindowTextW(dialog, Widen(state->options->caption).c_str());
+      SetDlgItemTextW(dialog, kPromptId, Widen(state->options->prompt).c_str());
+      SetDlgItemTextW(dialog, kEditId, Widen(state->options->initialText).c_str());
+      SetDlgItemTextW(dialog, IDOK, Widen(state->options->okText).c_str());
+      SetDlgItemTextW(dialog, IDCANCEL, Widen(state->options->cancelText).c_str());
       HWND edit = GetDlgItem(dialog, kEditId);
       SetFocus(edit);
       SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -174,7 +174,7 @@ bool Win32Platform::AskYesNo(const std::string& text, const std::string& caption
                      MB_YESNO | MB_TASKMODAL | MessageBoxBand()) == IDYES;
 }
 
-bool Win32Platform::InputBox(const InputBoxSpec& spec, std::string* text) {
+bool Win32Platform::InputBox(const InputBoxSpec& options, std::string* text) {
   // Dialog units: the prompt at the top left, the buttons at the right, the
   // field across the bottom.
   DialogTemplate dialog(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU,
@@ -186,7 +186,7 @@ bool Win32Platform::InputBox(const InputBoxSpec& spec, std::string* text) {
                  0x0080);
   dialog.AddItem(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 7, 66, 226, 13,
                  kEditId, 0x0081);
-  InputBoxState state{&spec, {}};
+  InputBoxState state{&options, {}};
   HWND owner = ActiveProgramWindow();
   INT_PTR result;
   {
@@ -199,18 +199,18 @@ bool Win32Platform::InputBox(const InputBoxSpec& spec, std::string* text) {
   return true;
 }
 
-bool Win32Platform::SaveFileDialog(const SaveDialogSpec& spec, std::string* path) {
+bool Win32Platform::SaveFileDialog(const SaveDialogSpec& options, std::string* path) {
   std::vector<wchar_t> file(32768, L'\0');
   const std::wstring initial = Widen(*path);
   std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
-  std::wstring filter = Widen(spec.filterName);
+  std::wstring filter = Widen(options.filterName);
   filter.push_back(L'\0');
-  filter += Widen(spec.filterPattern);
+  filter += Widen(options.filterPattern);
   filter.push_back(L'\0');
   filter.push_back(L'\0');
-  std::wstring extension = Widen(spec.defaultExtension);
+  std::wstring extension = Widen(options.defaultExtension);
   if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
-  const std::wstring title = Widen(spec.title);
+  const std::wstring title = Widen(options.title);
 
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);

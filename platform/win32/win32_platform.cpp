@@ -134,8 +134,8 @@ Bytes Win32Platform::EmbeddedPicture(const std::string& name) {
 
 // --- windows and the message loop --------------------------------------------
 
-std::unique_ptr<Window> Win32Platform::NewWindow(const WindowSpec& spec) {
-  auto window = std::make_unique<Win32Window>(*this, spec);
+std::unique_ptr<Window> Win32Platform::NewWindow(const WindowSpec& options) {
+  auto window = std::make_unique<Win32Window>(*this, options);
   if (!window->Create()) return nullptr;
   return window;
 }

@@ -29,7 +29,7 @@ class Win32Platform : public Platform {
   void RegisterExitRoutine(void (*routine)()) override;
   Bytes EmbeddedPicture(const std::string& name) override;
 
-  std::unique_ptr<Window> NewWindow(const WindowSpec& spec) override;
+  std::unique_ptr<Window> NewWindow(const WindowSpec& options) override;
   void ShowStartWindow(Window& window) override;
   int RunMessageLoop() override;
   void RunDialog(Window& dialog, Window& owner) override;
@@ -55,8 +55,8 @@ class Win32Platform : public Platform {
 
   void ShowMessage(const std::string& text, const std::string& caption) override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
-  bool InputBox(const InputBoxSpec& spec, std::string* text) override;
-  bool SaveFileDialog(const SaveDialogSpec& spec, std::string* path) override;
+  bool InputBox(const InputBoxSpec& options, std::string* text) override;
+  bool SaveFileDialog(const SaveDialogSpec& options, std::string* path) override;
   bool ChooseColour(Colour* colour) override;
 
   // --- for the entry point

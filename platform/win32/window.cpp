@@ -87,13 +87,13 @@ COLORREF ToColorRef(Colour colour) {
 
 // --- ChildWindow ---------------------------------------------------------------
 
-ChildWindow::ChildWindow(Win32Window& owner, const ControlSpec& spec)
+ChildWindow::ChildWindow(Win32Window& owner, const ControlSpec& options)
     : owner_(owner),
-      name_(spec.name),
-      enabled_(spec.enabled),
-      visible_(spec.visible),
-      place_(spec.place),
-      text_(spec.text) {}
+      name_(options.name),
+      enabled_(options.enabled),
+      visible_(options.visible),
+      place_(options.place),
+      text_(options.text) {}
 
 ChildWindow::~ChildWindow() {
   if (hwnd_ != nullptr) {
@@ -239,8 +239,8 @@ void Win32Timer::SetPeriod(int milliseconds) {
 
 // --- windows ---------------------------------------------------------------------
 
-Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec)
-    : platform_(platform), spec_(spec), back_colour_(spec.backColour) {}
+Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& options)
+    : platform_(platform), spec_(options), back_colour_(options.backColour) {}
 
 Win32Window::~Win32Window() {
   if (hwnd_ != nullptr) {
@@ -280,29 +280,31 @@ bool Win32Window::Create() {
 }
 
 template <typename T>
-T& Win32Window::Add(const ControlSpec& spec) {
-  auto control = std::make_unique<T>(*this, spec);
+T& Win32Window::Add(const ControlSpec& options) {
+  auto control = std::make_unique<T>(*this, options);
   T& ref = *control;
   controls_.push_back(std::move(control));
   ref.Create(next_control_id_++);
   return ref;
 }
 
-PictureButton& Win32Window::AddPictureButton(const ControlSpec& spec) {
-  return Add<Win32PictureButton>(spec);
+PictureButton& Win32Window::AddPictureButton(const ControlSpec& options) {
+  return Add<Win32PictureButton>(options);
 }
-RadioButton& Win32Window::AddRadioButton(const ControlSpec& spec) {
-  return Add<Win32RadioButton>(spec);
+RadioButton& Win32Window::AddRadioButton(const ControlSpec& options) {
+  return Add<Win32RadioButton>(options);
 }
-CheckBox& Win32Window::AddCheckBox(const ControlSpec& spec) { return Add<Win32CheckBox>(spec); }
-Label& Win32Window::AddLabel(const ControlSpec& spec) { return Add<Win32Label>(spec); }
-PictureBox& Win32Window::AddPictureBox(const ControlSpec& spec) {
-  return Add<Win32PictureBox>(spec);
+CheckBox& Win32Window::AddCheckBox(const ControlSpec& options) {
+  return Add<Win32CheckBox>(options);
 }
-ColourPicker& Win32Window::AddColourPicker(const ControlSpec& spec) {
-  return Add<Win32ColourPicker>(spec);
+Label& Win32Window::AddLabel(const ControlSpec& options) { return Add<Win32Label>(options); }
+PictureBox& Win32Window::AddPictureBox(const ControlSpec& options) {
+  return Add<Win32PictureBox>(options);
 }
-Canvas& Win32Window::AddCanvas(const ControlSpec& spec) { return Add<Win32Canvas>(spec); }
+ColourPicker& Win32Window::AddColourPicker(const ControlSpec& options) {
+  return Add<Win32ColourPicker>(options);
+}
+Canvas& Win32Window::AddCanvas(const ControlSpec& options) { return Add<Win32Canvas>(options); }
 
 Timer& Win32Window::AddTimer(const std::string& name) {
   timers_.push_back(std::make_unique<Win32Timer>(*this, name, timers_.size() + 1));

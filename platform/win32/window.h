@@ -48,7 +48,7 @@ COLORREF ToColorRef(Colour colour);
 // and a copy of its state for when the window is gone.
 class ChildWindow : public WindowObject {
  public:
-  ChildWindow(Win32Window& owner, const ControlSpec& spec);
+  ChildWindow(Win32Window& owner, const ControlSpec& options);
   ~ChildWindow() override;
   ChildWindow(const ChildWindow&) = delete;
   ChildWindow& operator=(const ChildWindow&) = delete;
@@ -126,7 +126,7 @@ void ChildWindow::PaintBuffered(HWND hwnd, Paint paint) {
 template <typename Base>
 class ControlImpl : public Base, public ChildWindow {
  public:
-  ControlImpl(Win32Window& owner, const ControlSpec& spec) : ChildWindow(owner, spec) {}
+  ControlImpl(Win32Window& owner, const ControlSpec& options) : ChildWindow(owner, options) {}
   NativeHandle Handle() const override { return ChildHandle(); }
   const std::string& Name() const override { return ChildName(); }
   void SetEnabled(bool enabled) override { ChildSetEnabled(enabled); }
@@ -157,20 +157,20 @@ class Win32Timer : public Timer {
 
 class Win32Window : public Window, public WindowObject {
  public:
-  Win32Window(Win32Platform& platform, const WindowSpec& spec);
+  Win32Window(Win32Platform& platform, const WindowSpec& options);
   ~Win32Window() override;
   // Creates the (hidden) window; false when Windows refuses.
   bool Create();
 
   NativeHandle Handle() const override { return handle_; }
   bool Loaded() const override { return hwnd_ != nullptr; }
-  PictureButton& AddPictureButton(const ControlSpec& spec) override;
-  RadioButton& AddRadioButton(const ControlSpec& spec) override;
-  CheckBox& AddCheckBox(const ControlSpec& spec) override;
-  Label& AddLabel(const ControlSpec& spec) override;
-  PictureBox& AddPictureBox(const ControlSpec& spec) override;
-  ColourPicker& AddColourPicker(const ControlSpec& spec) override;
-  Canvas& AddCanvas(const ControlSpec& spec) override;
+  PictureButton& AddPictureButton(const ControlSpec& options) override;
+  RadioButton& AddRadioButton(const ControlSpec& options) override;
+  CheckBox& AddCheckBox(const ControlSpec& options) override;
+  Label& AddLabel(const ControlSpec& options) override;
+  PictureBox& AddPictureBox(const ControlSpec& options) override;
+  ColourPicker& AddColourPicker(const ControlSpec& options) override;
+  Canvas& AddCanvas(const ControlSpec& options) override;
   Timer& AddTimer(const std::string& name) override;
   Rect Place() const override;
   void Move(const Rect& place) override;
@@ -206,7 +206,7 @@ class Win32Window : public Window, public WindowObject {
 
  private:
   template <typename T>
-  T& Add(const ControlSpec& spec);
+  T& Add(const ControlSpec& options);
   ChildWindow* ControlOf(HWND child) const;
   void RaiseSizeChangedIfResized();
   void CentreOnScreen();

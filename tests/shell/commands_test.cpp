@@ -20,11 +20,11 @@ TEST_F(SaveTest, DialogOffersGifFilesUnderItsTitle) {
   LeaveStoppedRecording(1);
   Button("图形按钮_保存").Click();
   ASSERT_EQ(fake.SaveDialogs().size(), 1u);
-  const platform::SaveDialogSpec& spec = fake.SaveDialogs()[0].spec;
-  EXPECT_EQ(spec.title, "保存录象图片");
-  EXPECT_EQ(spec.filterName, "GIF图片(*.gif)");
-  EXPECT_EQ(spec.filterPattern, "*.gif");
-  EXPECT_EQ(spec.defaultExtension, "gif");
+  const platform::SaveDialogSpec& options = fake.SaveDialogs()[0].options;
+  EXPECT_EQ(options.title, "保存录象图片");
+  EXPECT_EQ(options.filterName, "GIF图片(*.gif)");
+  EXPECT_EQ(options.filterPattern, "*.gif");
+  EXPECT_EQ(options.defaultExtension, "gif");
   EXPECT_EQ(fake.SaveDialogs()[0].offeredPath, "");  // nothing chosen yet
 }
 
@@ -254,12 +254,12 @@ TEST_F(WatermarkTest, InputBoxAsksWithItsOwnTexts) {
   fake.QueueInputAnswer("x");
   Box().Click();
   ASSERT_EQ(fake.InputBoxes().size(), 1u);
-  const platform::InputBoxSpec& spec = fake.InputBoxes()[0].spec;
-  EXPECT_EQ(spec.caption, "输入：");
-  EXPECT_EQ(spec.prompt, "请输入水印文字信息,将在录像中随机颜色、位置出现！");
-  EXPECT_EQ(spec.initialText, "请输入水印文字");
-  EXPECT_EQ(spec.okText, "确认输入(&O)");
-  EXPECT_EQ(spec.cancelText, "取消(&C)");
+  const platform::InputBoxSpec& options = fake.InputBoxes()[0].options;
+  EXPECT_EQ(options.caption, "输入：");
+  EXPECT_EQ(options.prompt, "请输入水印文字信息,将在录像中随机颜色、位置出现！");
+  EXPECT_EQ(options.initialText, "请输入水印文字");
+  EXPECT_EQ(options.okText, "确认输入(&O)");
+  EXPECT_EQ(options.cancelText, "取消(&C)");
 }
 
 TEST_F(WatermarkTest, AnswerDecidesTextAndBox) {
@@ -299,7 +299,7 @@ TEST_F(WatermarkTest, UncheckingKeepsTheTextAndCheckingAgainOffersTheInitialText
   fake.QueueInputAnswer(std::nullopt);
   Box().Click();
   ASSERT_EQ(fake.InputBoxes().size(), 2u);
-  EXPECT_EQ(fake.InputBoxes()[1].spec.initialText, "请输入水印文字");
+  EXPECT_EQ(fake.InputBoxes()[1].options.initialText, "请输入水印文字");
 }
 
 // --- about -----------------------------------------------------------------

@@ -93,10 +93,10 @@ TEST_F(MainWindowTest, StatusLineAndFrameCanvasHaveTheirSettings) {
   EXPECT_EQ(picture->width, 50);
   EXPECT_EQ(picture->At(25, 25), 0x606060u);
 
-  EXPECT_EQ(Main().通用对话框.spec.title, "保存录象图片");
-  EXPECT_EQ(Main().通用对话框.spec.filterName, "GIF图片(*.gif)");
-  EXPECT_EQ(Main().通用对话框.spec.filterPattern, "*.gif");
-  EXPECT_EQ(Main().通用对话框.spec.defaultExtension, "gif");
+  EXPECT_EQ(Main().通用对话框.options.title, "保存录象图片");
+  EXPECT_EQ(Main().通用对话框.options.filterName, "GIF图片(*.gif)");
+  EXPECT_EQ(Main().通用对话框.options.filterPattern, "*.gif");
+  EXPECT_EQ(Main().通用对话框.options.defaultExtension, "gif");
   EXPECT_EQ(Main().通用对话框.fileName, "");
 }
 
@@ -184,9 +184,9 @@ TEST_F(MainWindowTest, TimerPeriodRules) {
 }
 
 TEST_F(MainWindowTest, WindowIsDisabledWhileADialogWindowExists) {
-  platform::WindowSpec spec;
-  spec.visible = false;
-  auto dialog = fake.NewWindow(spec);
+  platform::WindowSpec options;
+  options.visible = false;
+  auto dialog = fake.NewWindow(options);
   fake.RunDialog(*dialog, *Main().form);
   EXPECT_FALSE(Form().Enabled());
   Control<FakeRadioButton>("单选框_窗口").Click();

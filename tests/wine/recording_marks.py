@@ -68,8 +68,8 @@ def main():
     path = sys.argv[1]
     sx, sy = (int(v) for v in sys.argv[2].split(","))
     clicks = []
-    for spec in sys.argv[3:]:
-        x, y, colour = spec.split(",")
+    for mark in sys.argv[3:]:
+        x, y, colour = mark.split(",")
         clicks.append((int(x), int(y), hex_colour(colour)))
     frames, delays = [], []
     with Image.open(path) as image:

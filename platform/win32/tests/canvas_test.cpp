@@ -24,10 +24,10 @@ class CanvasTest : public ::testing::Test {
 
   Canvas& AddCanvas(int width, int height, Colour back = 0xFFFFFF, Colour pen = kRedColour,
                     int pen_width = 1) {
-    ControlSpec spec;
-    spec.name = "画板";
-    spec.place = Rect{0, 0, width, height};
-    Canvas& canvas = window_->AddCanvas(spec);
+    ControlSpec options;
+    options.name = "画板";
+    options.place = Rect{0, 0, width, height};
+    Canvas& canvas = window_->AddCanvas(options);
     CanvasStyle style;
     style.backColour = back;
     style.penColour = pen;

@@ -18,11 +18,11 @@ constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
 constexpr std::uint32_t kYellow = 0xFFFF00, kBlack = 0;
 
 ControlSpec Spec(const std::string& name, const Rect& place, bool checked = false) {
-  ControlSpec spec;
-  spec.name = name;
-  spec.place = place;
-  spec.checked = checked;
-  return spec;
+  ControlSpec options;
+  options.name = name;
+  options.place = place;
+  options.checked = checked;
+  return options;
 }
 
 std::wstring NameOf(HWND hwnd) {
@@ -67,10 +67,10 @@ TEST(Win32Controls, EveryControlCarriesItsFormNameUntilItsWindowIsGone) {
 
 TEST(Win32Controls, TextsAndStatesAreTheWindowsOwn) {
   auto window = OpenWindow(SpecAt(Rect{50, 50, 250, 150}), false);
-  ControlSpec spec = Spec("标签_信息提示", Rect{10, 10, 110, 30});
-  spec.text = "开始";
-  spec.enabled = false;
-  Label& label = window->AddLabel(spec);
+  ControlSpec options = Spec("标签_信息提示", Rect{10, 10, 110, 30});
+  options.text = "开始";
+  options.enabled = false;
+  Label& label = window->AddLabel(options);
   HWND hwnd = Hwnd(label.Handle());
   EXPECT_EQ(WindowTextOf(hwnd), L"开始");
   EXPECT_FALSE(IsWindowEnabled(hwnd));

@@ -56,10 +56,10 @@ TEST_F(DialogTest, MessageBoxesAnswerYesOrNo) {
 }
 
 TEST_F(DialogTest, TheInputBoxOffersTheTextSelectedAndReturnsTheField) {
-  InputBoxSpec spec;
-  spec.caption = "水印文字";
-  spec.prompt = "请输入水印文字：";
-  spec.initialText = "Framelark 录制";
+  InputBoxSpec options;
+  options.caption = "水印文字";
+  options.prompt = "请输入水印文字：";
+  options.initialText = "Framelark 录制";
   std::atomic<bool> disabled{false};
   std::wstring prompt, ok_text, cancel_text;
   DWORD selection = 0;
@@ -77,8 +77,8 @@ TEST_F(DialogTest, TheInputBoxOffersTheTextSelectedAndReturnsTheField) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   });
   std::string text = "before";
-  text = spec.initialText;
-  EXPECT_TRUE(TestPlatform().InputBox(spec, &text));
+  text = options.initialText;
+  EXPECT_TRUE(TestPlatform().InputBox(options, &text));
   EXPECT_EQ(text, "新的 水印");
   EXPECT_TRUE(disabled);
   EXPECT_EQ(LOWORD(selection), 0);
@@ -91,16 +91,16 @@ TEST_F(DialogTest, TheInputBoxOffersTheTextSelectedAndReturnsTheField) {
 }
 
 TEST_F(DialogTest, CancellingOrClosingTheInputBoxLeavesTheTextAlone) {
-  InputBoxSpec spec;
-  spec.caption = "水印文字";
-  spec.initialText = "旧";
+  InputBoxSpec options;
+  options.caption = "水印文字";
+  options.initialText = "旧";
   for (UINT message : {static_cast<UINT>(WM_COMMAND), static_cast<UINT>(WM_CLOSE)}) {
     DialogAnswerer answerer(L"水印文字", [&](HWND dialog) {
       SetWindowTextW(FindWindowExW(dialog, nullptr, L"Edit", nullptr), L"新");
       PostMessageW(dialog, message, message == WM_COMMAND ? IDCANCEL : 0, 0);
     });
     std::string text = "旧";
-    EXPECT_FALSE(TestPlatform().InputBox(spec, &text));
+    EXPECT_FALSE(TestPlatform().InputBox(options, &text));
     EXPECT_EQ(text, "旧");
     EXPECT_TRUE(answerer.Answered());
   }
@@ -119,17 +119,17 @@ TEST_F(DialogTest, TheSaveDialogAddsTheDefaultExtension) {
   const std::string expected = path + ".gif";
   DeleteFileW((wide_path + L".gif").c_str());
 
-  SaveDialogSpec spec;
-  spec.title = "保存 GIF";
-  spec.filterName = "GIF图片(*.gif)";
-  spec.filterPattern = "*.gif";
-  spec.defaultExtension = "gif";
+  SaveDialogSpec options;
+  options.title = "保存 GIF";
+  options.filterName = "GIF图片(*.gif)";
+  options.filterPattern = "*.gif";
+  options.defaultExtension = "gif";
   std::atomic<bool> disabled{false};
   DialogAnswerer answerer(L"保存 GIF", [&](HWND dialog) {
     disabled = ProgramDisabled();
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   });
-  EXPECT_TRUE(TestPlatform().SaveFileDialog(spec, &path));
+  EXPECT_TRUE(TestPlatform().SaveFileDialog(options, &path));
   EXPECT_EQ(path, expected);
   EXPECT_TRUE(disabled);
   ExpectProgramEnabledAgain();
@@ -137,7 +137,7 @@ TEST_F(DialogTest, TheSaveDialogAddsTheDefaultExtension) {
   DialogAnswerer cancel(L"保存 GIF",
                         [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
   std::string untouched = "x";
-  EXPECT_FALSE(TestPlatform().SaveFileDialog(spec, &untouched));
+  EXPECT_FALSE(TestPlatform().SaveFileDialog(options, &untouched));
   EXPECT_EQ(untouched, "x");
 }
 

@@ -64,10 +64,10 @@ TEST(Win32Screen, GrabsOnlyWhatLiesOnThePrimaryScreen) {
 
 TEST(Win32Screen, WindowsOfAnyProgramAreSeenByHandle) {
   auto window = OpenWindow(SpecAt(kPlace), true);
-  ControlSpec spec;
-  spec.name = "图片框";
-  spec.place = Rect{10, 10, 30, 30};
-  PictureBox& box = window->AddPictureBox(spec);
+  ControlSpec options;
+  options.name = "图片框";
+  options.place = Rect{10, 10, 30, 30};
+  PictureBox& box = window->AddPictureBox(options);
   Pump(30);
   Platform& p = TestPlatform();
   Rect rect;

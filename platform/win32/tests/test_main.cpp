@@ -36,19 +36,19 @@ bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
 HWND Hwnd(NativeHandle handle) { return reinterpret_cast<HWND>(handle); }
 
 WindowSpec SpecAt(const Rect& place, Colour back) {
-  WindowSpec spec;
-  spec.title = "Framelark backend test";
-  spec.position = Point{place.left, place.top};
-  spec.size = Size{place.Width(), place.Height()};
-  spec.frameless = true;
-  spec.topmost = true;
-  spec.taskbar = false;
-  spec.backColour = back;
-  return spec;
+  WindowSpec options;
+  options.title = "Framelark backend test";
+  options.position = Point{place.left, place.top};
+  options.size = Size{place.Width(), place.Height()};
+  options.frameless = true;
+  options.topmost = true;
+  options.taskbar = false;
+  options.backColour = back;
+  return options;
 }
 
-std::unique_ptr<Window> OpenWindow(const WindowSpec& spec, bool show) {
-  auto window = TestPlatform().NewWindow(spec);
+std::unique_ptr<Window> OpenWindow(const WindowSpec& options, bool show) {
+  auto window = TestPlatform().NewWindow(options);
   if (window && show) {
     window->SetVisible(true);
     UpdateWindow(Hwnd(window->Handle()));

@@ -25,8 +25,8 @@ HWND Hwnd(NativeHandle handle);
 
 // A frameless window without task-bar button at `place` (screen pixels).
 WindowSpec SpecAt(const Rect& place, Colour back = 0x000000);
-// The window of `spec`, shown without taking the focus when `show` is set.
-std::unique_ptr<Window> OpenWindow(const WindowSpec& spec, bool show);
+// The window of `options`, shown without taking the focus when `show` is set.
+std::unique_ptr<Window> OpenWindow(const WindowSpec& options, bool show);
 
 // A bitmap file of one colour (pixel 0x00RRGGBB).
 Bytes SolidBitmap(int width, int height, std::uint32_t pixel);

@@ -20,12 +20,12 @@ TEST(Win32Window, StylesFollowTheSpec) {
        {Case{true, true, true}, Case{true, false, false}, Case{false, true, false}}) {
     SCOPED_TRACE(::testing::Message() << "frameless " << c.frameless << " taskbar " << c.taskbar
                                       << " topmost " << c.topmost);
-    WindowSpec spec = SpecAt(kPlace);
-    spec.title = "标题 Title";
-    spec.frameless = c.frameless;
-    spec.taskbar = c.taskbar;
-    spec.topmost = c.topmost;
-    auto window = OpenWindow(spec, false);
+    WindowSpec options = SpecAt(kPlace);
+    options.title = "标题 Title";
+    options.frameless = c.frameless;
+    options.taskbar = c.taskbar;
+    options.topmost = c.topmost;
+    auto window = OpenWindow(options, false);
     ASSERT_TRUE(window);
     HWND hwnd = Hwnd(window->Handle());
     const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
@@ -46,16 +46,16 @@ TEST(Win32Window, StylesFollowTheSpec) {
 }
 
 TEST(Win32Window, TheIconOfTheSpecIsTheWindowsIcon) {
-  WindowSpec spec = SpecAt(kPlace);
-  spec.icon = TestPlatform().EmbeddedPicture("framelark.ico");
-  ASSERT_FALSE(spec.icon.empty());
-  auto window = OpenWindow(spec, false);
+  WindowSpec options = SpecAt(kPlace);
+  options.icon = TestPlatform().EmbeddedPicture("framelark.ico");
+  ASSERT_FALSE(options.icon.empty());
+  auto window = OpenWindow(options, false);
   HWND hwnd = Hwnd(window->Handle());
   EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), 0);
 
-  spec.icon = Bytes{0, 0, 1, 0, 9, 0};  // claims nine images, has none
-  auto broken = OpenWindow(spec, false);
+  options.icon = Bytes{0, 0, 1, 0, 9, 0};  // claims nine images, has none
+  auto broken = OpenWindow(options, false);
   ASSERT_TRUE(broken);
   EXPECT_EQ(SendMessageW(Hwnd(broken->Handle()), WM_GETICON, ICON_BIG, 0), 0);
 }
@@ -145,11 +145,11 @@ TEST(Win32Window, ACloseRequestCanBeRefused) {
 
 TEST(Win32Window, TheWindowObjectMayGoWhileItsWindowIsDestroyed) {
   auto window = OpenWindow(SpecAt(kPlace), true);
-  ControlSpec spec;
-  spec.name = "标签";
-  spec.place = Rect{0, 0, 50, 20};
-  window->AddLabel(spec);
-  window->AddCanvas(spec);
+  ControlSpec options;
+  options.name = "标签";
+  options.place = Rect{0, 0, 50, 20};
+  window->AddLabel(options);
+  window->AddCanvas(options);
   HWND hwnd = Hwnd(window->Handle());
   window->onDestroying = [&] { window.reset(); };
   DestroyWindow(hwnd);
@@ -187,9 +187,9 @@ TEST(Win32Window, TheLoopEndsWithTheLastWindow) {
 
 TEST(Win32Window, AHiddenDialogReturnsAtOnceAndDisablesItsOwnerUntilItIsGone) {
   auto owner = OpenWindow(SpecAt(kPlace), true);
-  WindowSpec spec = SpecAt(Rect{100, 100, 200, 150});
-  spec.visible = false;
-  auto dialog = OpenWindow(spec, false);
+  WindowSpec options = SpecAt(Rect{100, 100, 200, 150});
+  options.visible = false;
+  auto dialog = OpenWindow(options, false);
   TestPlatform().RunDialog(*dialog, *owner);
   EXPECT_FALSE(IsWindowEnabled(Hwnd(owner->Handle())));
   EXPECT_FALSE(dialog->Visible());
@@ -201,9 +201,9 @@ TEST(Win32Window, AHiddenDialogReturnsAtOnceAndDisablesItsOwnerUntilItIsGone) {
 
 TEST(Win32Window, AVisibleDialogKeepsTheCallWaitingUntilItIsDestroyed) {
   auto owner = OpenWindow(SpecAt(kPlace), true);
-  WindowSpec spec = SpecAt(Rect{100, 100, 200, 150});
-  spec.visible = true;
-  auto dialog = OpenWindow(spec, false);
+  WindowSpec options = SpecAt(Rect{100, 100, 200, 150});
+  options.visible = true;
+  auto dialog = OpenWindow(options, false);
   Timer& timer = dialog->AddTimer("close");
   bool owner_disabled = false;
   bool dialog_shown = false;
@@ -281,10 +281,10 @@ TEST(Win32Window, ATimerRunsWhileItsPeriodIsPositiveAndIsNotRestartedBySamePerio
 
 TEST(Win32Window, KeysMouseAndHotKeysReachTheHandlers) {
   auto window = OpenWindow(SpecAt(kPlace), true);
-  ControlSpec spec;
-  spec.name = "单选框";
-  spec.place = Rect{0, 0, 20, 20};
-  RadioButton& radio = window->AddRadioButton(spec);
+  ControlSpec options;
+  options.name = "单选框";
+  options.place = Rect{0, 0, 20, 20};
+  RadioButton& radio = window->AddRadioButton(options);
   std::vector<int> keys;
   window->onKeyDown = [&](int key) { keys.push_back(key); };
   int background = 0;
