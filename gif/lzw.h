@@ -38,7 +38,7 @@ class LzwEncoder {
   void Finish();
 
  private:
-  static constexpr int kHashBits = 13;
+  static constexpr int kHashBits = 14;
   static constexpr std::uint32_t kHashSize = 1u << kHashBits;
   void ClearTable();
   void Put(std::uint32_t code);

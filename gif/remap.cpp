@@ -9,6 +9,8 @@ namespace framelark {
 
 void NearestColor::Reset(const ColorTable& palette) {
   for (const std::uint32_t cell : built_) cell_start_[cell] = kUnbuilt;
+  for (const std::uint32_t cell : near_built_) near_[cell] = kNearUnknown;
+  near_built_.clear();
   std::fill(cache_key_.begin(), cache_key_.end(), 0u);
   built_.clear();
   candidates_.clear();
@@ -215,6 +217,11 @@ void DitherMask(const std::uint32_t* pixels, int width, int height,
 
 namespace {
 constexpr int kDitherMinError = 12;
+// Squared distance from the pixel to the near answer below which the exact
+// nearest colour of the diffused target is looked up: there the palette
+// fits closely and the few levels the near answer may be off would show as
+// noise.
+constexpr int kExactPickBelow = 72;
 }  // namespace
 
 void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
@@ -247,10 +254,17 @@ void RemapNearest(const std::uint32_t* pixels, const std::uint8_t* changed,
       }
       const std::uint32_t target =
           static_cast<std::uint32_t>(want[0] << 16 | want[1] << 8 | want[2]);
-      int index = nearest.Find(target);
+      // Where the palette fits loosely the near answer serves; where it may
+      // fit within a few levels the exact one decides.
+      int index = nearest.FindNear(target);
+      int distance = ColorDistance(c, palette[static_cast<std::size_t>(index)]);
+      if (distance <= kExactPickBelow) {
+        index = nearest.Find(target);
+        distance = ColorDistance(c, palette[static_cast<std::size_t>(index)]);
+      }
       // Where the palette fits the pixel itself within about two levels per
       // channel, no band can show: no pattern, and the carried error stops.
-      if (ColorDistance(c, palette[static_cast<std::size_t>(index)]) <= kDitherMinError) {
+      if (distance <= kDitherMinError) {
         indices[i] = static_cast<std::uint8_t>(index);
         continue;
       }

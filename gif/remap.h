@@ -57,6 +57,23 @@ class NearestColor {
     return &bounds_[static_cast<std::size_t>(list - candidates_.data())];
   }
 
+  // Nearly the nearest colour: the exact answer for a point near the centre
+  // of `color`'s cell of 4 x 4 x 4 colours, so at most 4 * sqrt(3) (about
+  // seven levels) farther than the exact one. For error diffusion on colours
+  // the palette fits loosely: the difference is carried on anyway.
+  int FindNear(std::uint32_t color) {
+    if (near_.empty()) near_.assign(kNearCells, kNearUnknown);
+    const std::uint32_t cell =
+        (color >> 6 & 0x3F000) | (color >> 4 & 0x00FC0) | (color >> 2 & 0x0003F);
+    std::uint16_t index = near_[cell];
+    if (index == kNearUnknown) {
+      index = static_cast<std::uint16_t>(FindInCell((color & 0xFCFCFCu) | 0x020202u));
+      near_[cell] = index;
+      near_built_.push_back(cell);
+    }
+    return index;
+  }
+
   int Find(std::uint32_t color) {
     // Recent answers by exact colour: neighbouring pixels repeat colours.
     const std::uint32_t key = (color & 0xFFFFFFu) | 0x01000000u;
@@ -97,6 +114,10 @@ class NearestColor {
   struct Entry {
     int r, g, b, index;
   };
+  static constexpr std::size_t kNearCells = 1 << 18;
+  static constexpr std::uint16_t kNearUnknown = 0xFFFF;
+  std::vector<std::uint16_t> near_;  // by cell of 4 x 4 x 4, kNearUnknown until asked
+  std::vector<std::uint32_t> near_built_;
   static constexpr std::size_t kCells = 1 << 15;
   static constexpr std::size_t kCacheSize = 1 << 13;
   std::vector<std::uint32_t> cache_key_ = std::vector<std::uint32_t>(kCacheSize, 0);

@@ -200,6 +200,12 @@ TEST(GifPaletteTest, QuantiserFindsClustersAndNearestSearchIsExact) {
     EXPECT_EQ(ColorDistance(c, big[nearest.Nearest(c)]), ColorDistance(c, big[best]));
     // The cell-list form is exact too.
     EXPECT_EQ(ColorDistance(c, big[nearest.Find(c)]), ColorDistance(c, big[best]));
+    // The near form is off by at most the reach of its small cell: two
+    // levels per channel each way from the point the cell is answered for.
+    const double reach = 2 * 2 * std::sqrt(3.0);
+    EXPECT_LE(std::sqrt(ColorDistance(c, big[nearest.FindNear(c)])),
+              std::sqrt(ColorDistance(c, big[best])) + reach + 1e-9)
+        << std::hex << c;
   }
   // Palette colours always map to themselves.
   for (std::size_t k = 0; k < big.size(); ++k) EXPECT_EQ(big[nearest.Find(big[k])], big[k]);
