@@ -64,9 +64,9 @@ class LzwEncoder {
   int bits_ = 3;
   std::int32_t current_ = -1;  // code of the string matched so far, -1 none
   // Hash slots: key (prefix << 8 | byte) + 1 in the low 20 bits, the table
-  // generation in the high 12 bits, so a clear code is a generation bump.
-  std::vector<std::uint32_t> keys_;
-  std::vector<std::uint16_t> codes_;
+  // generation in the next 12 bits, so a clear code is a generation bump;
+  // the code in the high 32 bits, so that a probe reads one word.
+  std::vector<std::uint64_t> slots_;
   std::uint32_t generation_ = 0;
 };
 
