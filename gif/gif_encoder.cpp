@@ -273,7 +273,9 @@ void GifEncoder::EncodeQuantised(int delay, const Rect& rect, bool transparency)
   // Lloyd rounds on the histogram's cells are cheap while the cells are
   // few; on many cells the rounds on the pixel sample below do it alone.
   if (histogram.cells.size() <= kRefineCellsUpTo) RefinePalette(histogram, palette, 2);
-  RefinePaletteOnPixels(pixels_.data(), use, n, step, palette, 2, nearest_);
+  // Two Lloyd rounds on the pixels of small rectangles, one on the sample
+  // of large ones, where each round costs a full set of cell lists.
+  RefinePaletteOnPixels(pixels_.data(), use, n, step, palette, step > 1 ? 1 : 2, nearest_);
   if (!last_quantised_.empty()) {
     // Keep the previous palette while it still fits, so that colours do not
     // jump between frames.
