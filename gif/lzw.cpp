@@ -13,12 +13,12 @@ constexpr int kLastAssignedCode = kMaxCodes - 2;
 
 }  // namespace
 
-LzwEncoder::LzwEncoder() : slots_(kHashSize, 0) {}
+LzwEncoder::LzwEncoder() : keys_(kHashSize, 0), codes_(kHashSize, 0) {}
 
 void LzwEncoder::ClearTable() {
   ++generation_;
   if (generation_ >= (1u << 12)) {
-    std::fill(slots_.begin(), slots_.end(), 0u);
+    std::fill(keys_.begin(), keys_.end(), 0u);
     generation_ = 1;
   }
 }
@@ -58,13 +58,11 @@ void LzwEncoder::AddApproximate(std::uint8_t* indices, std::size_t count,
   Run(indices, count, &alternatives);
 }
 
-inline std::uint32_t LzwEncoder::Lookup(std::uint32_t key, std::uint32_t tag,
-                                        std::uint32_t& slot) const {
+std::uint32_t LzwEncoder::Lookup(std::uint32_t key, std::uint32_t tag, std::uint32_t& slot) const {
   slot = (key * 2654435761u) >> (32 - kHashBits);
   for (;;) {
-    const std::uint64_t both = slots_[slot];
-    const std::uint32_t entry = static_cast<std::uint32_t>(both);
-    if (entry == (tag | key)) return static_cast<std::uint32_t>(both >> 32);
+    const std::uint32_t entry = keys_[slot];
+    if (entry == (tag | key)) return codes_[slot];
     if ((entry & 0xFFF00000u) != tag || entry == 0) return kNoCode;
     slot = (slot + 1) & (kHashSize - 1);
   }
@@ -101,7 +99,8 @@ void LzwEncoder::Run(std::uint8_t* indices, std::size_t count, LzwAlternatives* 
     }
     Put(current);
     if (next_code_ <= static_cast<std::uint32_t>(kLastAssignedCode)) {
-      slots_[slot] = static_cast<std::uint64_t>(next_code_) << 32 | (tag | key);
+      keys_[slot] = tag | key;
+      codes_[slot] = static_cast<std::uint16_t>(next_code_);
       ++next_code_;
       if (next_code_ > (1u << bits_) && bits_ < kMaxCodeBits) ++bits_;
     } else if (StaleTable(position_ + i)) {

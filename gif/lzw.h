@@ -38,7 +38,7 @@ class LzwEncoder {
   void Finish();
 
  private:
-  static constexpr int kHashBits = 14;
+  static constexpr int kHashBits = 13;
   static constexpr std::uint32_t kHashSize = 1u << kHashBits;
   void ClearTable();
   void Put(std::uint32_t code);
@@ -64,9 +64,9 @@ class LzwEncoder {
   int bits_ = 3;
   std::int32_t current_ = -1;  // code of the string matched so far, -1 none
   // Hash slots: key (prefix << 8 | byte) + 1 in the low 20 bits, the table
-  // generation in the next 12 bits, so a clear code is a generation bump;
-  // the code in the high 32 bits, so that a probe reads one word.
-  std::vector<std::uint64_t> slots_;
+  // generation in the high 12 bits, so a clear code is a generation bump.
+  std::vector<std::uint32_t> keys_;
+  std::vector<std::uint16_t> codes_;
   std::uint32_t generation_ = 0;
 };
 

@@ -462,7 +462,7 @@ void RefinePalette(const ColorHistogram& histogram, ColorTable& palette, int ite
     NearestColor nearest(palette);
     for (auto& a : acc) a = {0, 0, 0, 0};
     for (const auto& cell : histogram.cells) {
-      auto& a = acc[static_cast<std::size_t>(nearest.Find(cell.color))];
+      auto& a = acc[static_cast<std::size_t>(nearest.Nearest(cell.color))];
       const double n = cell.count;
       a[0] += n * ((cell.color >> 16) & 0xFF);
       a[1] += n * ((cell.color >> 8) & 0xFF);
