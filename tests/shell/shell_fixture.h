@@ -32,7 +32,6 @@ class ShellTest : public ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
-    ResetCommandsForTests();
     folder_ = ::testing::TempDir() + "framelark_shell_" + std::to_string(::getpid()) + "_" +
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(folder_);
