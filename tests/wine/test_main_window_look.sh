@@ -11,10 +11,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 fl_test_begin
 reference=$(dirname "${BASH_SOURCE[0]}")/reference/main_window.png
 
+# The mouse rests away from where the window appears, so that no button
+# shows its hover picture.
+fl_xdo mousemove --sync 5 5
 fl_app_start app
 read -r wx wy _ _ <<<"$(fl_driver window-rect "$FL_TITLE")"
-# Rest the mouse away from the window so no button shows its hover picture.
-fl_xdo mousemove --sync 5 5
+sleep 0.5
 
 shot=$(fl_screenshot look)
 window=$FL_ARTEFACTS/window.png

@@ -159,7 +159,12 @@ DialogAnswerer::~DialogAnswerer() {
   if (state_->thread.joinable()) state_->thread.join();
 }
 
-bool DialogAnswerer::Answered() const { return state_->answered; }
+// Asked once the dialog has closed: the answering thread may still be between
+// its answer and noting it, so wait for it to end (it stops by itself).
+bool DialogAnswerer::Answered() const {
+  if (state_->thread.joinable()) state_->thread.join();
+  return state_->answered;
+}
 
 }  // namespace platform::win32::testing
 
