@@ -472,12 +472,12 @@ int FakePlatform::RunMessageLoop() {
 void FakePlatform::RunDialog(Window& dialog, Window& owner) {
   auto& fake_dialog = static_cast<FakeWindow&>(dialog);
   auto& fake_owner = static_cast<FakeWindow&>(owner);
-  Record("RunDialog " + fake_dialog.Spec().title);
+  Record("RunDialog " + fake_dialog.Options().title);
   fake_owner.enabled_ = false;
   fake_dialog.dialog_owner_ = &owner;
-  if (!fake_dialog.Spec().visible) return;  // a hidden dialog lets the call return at once
+  if (!fake_dialog.Options().visible) return;  // a hidden dialog lets the call return at once
   fake_dialog.SetVisible(true);
-  if (fake_dialog.State() == WindowState::Maximised && fake_dialog.Spec().frameless) {
+  if (fake_dialog.State() == WindowState::Maximised && fake_dialog.Options().frameless) {
     const Size screen = ScreenSize();
     fake_dialog.Move(Rect{0, 0, screen.width, screen.height});
   }
@@ -559,7 +559,7 @@ bool ProgramWindowAt(const std::vector<FakeWindow*>& windows, Point p, NativeHan
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
       FakeWindow* window = *it;
       if (!window->Loaded() || !window->Visible()) continue;
-      if (window->Spec().topmost != (pass == 0)) continue;
+      if (window->Options().topmost != (pass == 0)) continue;
       const Rect place = window->Place();
       if (!place.Contains(p)) continue;
       for (auto c = window->Controls().rbegin(); c != window->Controls().rend(); ++c) {
@@ -872,7 +872,7 @@ std::vector<FakeWindow*> FakePlatform::Windows() const { return windows_; }
 
 FakeWindow* FakePlatform::FindWindow(const std::string& title) const {
   for (FakeWindow* window : windows_) {
-    if (window->Spec().title == title && window->Loaded()) return window;
+    if (window->Options().title == title && window->Loaded()) return window;
   }
   return nullptr;
 }

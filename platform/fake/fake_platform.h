@@ -272,7 +272,7 @@ class FakeWindow : public Window {
   void Destroy() override;
 
   // --- what a test reads
-  const WindowSpec& Spec() const { return spec_; }
+  const WindowSpec& Options() const { return spec_; }
   Colour BackColour() const { return back_colour_; }
   const Bytes& BackgroundPicture() const { return background_; }
   bool Enabled() const { return enabled_; }

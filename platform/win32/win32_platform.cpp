@@ -206,7 +206,7 @@ void Win32Platform::RunDialog(Window& dialog, Window& owner) {
   HWND dialog_hwnd = own_dialog.hwnd();
   if (dialog_hwnd == nullptr) return;
   own_dialog.BecomeDialogOf(own_owner.hwnd());
-  if (!own_dialog.Spec().visible) return;  // the owner is enabled again when it is destroyed
+  if (!own_dialog.Options().visible) return;  // the owner is enabled again when it is destroyed
   own_dialog.Show(true);
   SetForegroundWindow(dialog_hwnd);
   MSG msg;

@@ -186,7 +186,7 @@ class Win32Window : public Window, public WindowObject {
   void Destroy() override;
 
   HWND hwnd() const { return hwnd_; }
-  const WindowSpec& Spec() const { return spec_; }
+  const WindowSpec& Options() const { return spec_; }
   Win32Platform& PlatformOf() const { return platform_; }
   // Shows the window with the state recorded while it was hidden.
   void Show(bool activate);

@@ -77,9 +77,9 @@ TEST_F(OverlayTest, CoversThePrimaryScreenWithItsSnapshotWhileMainWindowIsDisabl
     open = true;
     EXPECT_FALSE(Form().Enabled());
     EXPECT_TRUE(dialog.Visible());
-    EXPECT_TRUE(dialog.Spec().topmost);
-    EXPECT_FALSE(dialog.Spec().taskbar);
-    EXPECT_TRUE(dialog.Spec().frameless);
+    EXPECT_TRUE(dialog.Options().topmost);
+    EXPECT_FALSE(dialog.Options().taskbar);
+    EXPECT_TRUE(dialog.Options().frameless);
     EXPECT_EQ(dialog.Place(), (Rect{0, 0, 1366, 768}));
     EXPECT_EQ(canvas.Place(), (Rect{0, 0, 1366, 768}));
     EXPECT_EQ(canvas.Style().penColour, 0xFF00u);

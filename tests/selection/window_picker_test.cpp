@@ -79,9 +79,9 @@ TEST_F(WindowPickerTest, OpensHiddenAndDisablesMainWindowUntilThePickingEnds) {
   ASSERT_NE(Outline(), nullptr);
   FakeWindow& outline = OutlineForm();
   EXPECT_FALSE(outline.Visible());
-  EXPECT_TRUE(outline.Spec().topmost);
-  EXPECT_FALSE(outline.Spec().taskbar);
-  EXPECT_TRUE(outline.Spec().frameless);
+  EXPECT_TRUE(outline.Options().topmost);
+  EXPECT_FALSE(outline.Options().taskbar);
+  EXPECT_TRUE(outline.Options().frameless);
   EXPECT_EQ(outline.BackColour(), 0xFFu);
   EXPECT_FALSE(Form().Enabled());
   // The main window's timers keep running meanwhile.

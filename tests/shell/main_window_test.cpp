@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, ButtonsCarryTheirPicturesAndTheDisabledOneWins) {
 
   EXPECT_FALSE(Control<FakePictureBox>("图片框_准心").Picture().empty());
   EXPECT_FALSE(Form().BackgroundPicture().empty());
-  EXPECT_FALSE(Form().Spec().icon.empty());
+  EXPECT_FALSE(Form().Options().icon.empty());
 }
 
 TEST_F(MainWindowTest, ModeRadioButtonsFormOneGroup) {

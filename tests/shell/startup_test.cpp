@@ -78,10 +78,10 @@ TEST_F(StartupTest, WindowIsFramelessAndCentredByIntegerDivision) {
     StartProgram();
     const platform::Rect place = Form().Place();
     EXPECT_EQ(place, (platform::Rect{c.left, c.top, c.left + 332, c.top + 167}));
-    EXPECT_TRUE(Form().Spec().frameless);
-    EXPECT_TRUE(Form().Spec().taskbar);
-    EXPECT_FALSE(Form().Spec().topmost);
-    EXPECT_EQ(Form().Spec().title, "[Quellor] Framelark");
+    EXPECT_TRUE(Form().Options().frameless);
+    EXPECT_TRUE(Form().Options().taskbar);
+    EXPECT_FALSE(Form().Options().topmost);
+    EXPECT_EQ(Form().Options().title, "[Quellor] Framelark");
     TearDown();
     SetUp();
   }

@@ -17,7 +17,7 @@ using framelark::PixelImage;
 constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
 constexpr std::uint32_t kYellow = 0xFFFF00, kBlack = 0;
 
-ControlSpec Spec(const std::string& name, const Rect& place, bool checked = false) {
+ControlSpec Options(const std::string& name, const Rect& place, bool checked = false) {
   ControlSpec options;
   options.name = name;
   options.place = place;
@@ -44,13 +44,13 @@ TEST(Win32Controls, EveryControlCarriesItsFormNameUntilItsWindowIsGone) {
   auto window = OpenWindow(SpecAt(Rect{50, 50, 250, 150}), false);
   const Rect place{0, 0, 20, 20};
   std::vector<std::pair<Control*, std::wstring>> controls = {
-      {&window->AddPictureButton(Spec("测试_图形按钮", place)), L"测试_图形按钮"},
-      {&window->AddRadioButton(Spec("测试_单选框", place)), L"测试_单选框"},
-      {&window->AddCheckBox(Spec("测试_选择框", place)), L"测试_选择框"},
-      {&window->AddLabel(Spec("测试_标签", place)), L"测试_标签"},
-      {&window->AddPictureBox(Spec("测试_图片框", place)), L"测试_图片框"},
-      {&window->AddColourPicker(Spec("测试_颜色选择器", place)), L"测试_颜色选择器"},
-      {&window->AddCanvas(Spec("测试_画板", place)), L"测试_画板"},
+      {&window->AddPictureButton(Options("测试_图形按钮", place)), L"测试_图形按钮"},
+      {&window->AddRadioButton(Options("测试_单选框", place)), L"测试_单选框"},
+      {&window->AddCheckBox(Options("测试_选择框", place)), L"测试_选择框"},
+      {&window->AddLabel(Options("测试_标签", place)), L"测试_标签"},
+      {&window->AddPictureBox(Options("测试_图片框", place)), L"测试_图片框"},
+      {&window->AddColourPicker(Options("测试_颜色选择器", place)), L"测试_颜色选择器"},
+      {&window->AddCanvas(Options("测试_画板", place)), L"测试_画板"},
   };
   for (const auto& [control, name] : controls) {
     HWND hwnd = Hwnd(control->Handle());
@@ -67,7 +67,7 @@ TEST(Win32Controls, EveryControlCarriesItsFormNameUntilItsWindowIsGone) {
 
 TEST(Win32Controls, TextsAndStatesAreTheWindowsOwn) {
   auto window = OpenWindow(SpecAt(Rect{50, 50, 250, 150}), false);
-  ControlSpec options = Spec("标签_信息提示", Rect{10, 10, 110, 30});
+  ControlSpec options = Options("标签_信息提示", Rect{10, 10, 110, 30});
   options.text = "开始";
   options.enabled = false;
   Label& label = window->AddLabel(options);
@@ -116,10 +116,10 @@ class ShownWindowTest : public ::testing::Test {
 };
 
 TEST_F(ShownWindowTest, RadioButtonsFormOneGroup) {
-  RadioButton& first = window_->AddRadioButton(Spec("单选框_全屏", Rect{10, 10, 24, 24}, true));
-  RadioButton& second = window_->AddRadioButton(Spec("单选框_窗口", Rect{40, 10, 54, 24}));
-  RadioButton& third = window_->AddRadioButton(Spec("单选框_区域", Rect{70, 10, 84, 24}));
-  CheckBox& box = window_->AddCheckBox(Spec("选择框_水印", Rect{100, 10, 114, 24}));
+  RadioButton& first = window_->AddRadioButton(Options("单选框_全屏", Rect{10, 10, 24, 24}, true));
+  RadioButton& second = window_->AddRadioButton(Options("单选框_窗口", Rect{40, 10, 54, 24}));
+  RadioButton& third = window_->AddRadioButton(Options("单选框_区域", Rect{70, 10, 84, 24}));
+  CheckBox& box = window_->AddCheckBox(Options("选择框_水印", Rect{100, 10, 114, 24}));
   Pump(30);
   std::vector<std::string> clicks;
   for (RadioButton* radio : {&first, &second, &third}) {
@@ -157,7 +157,7 @@ TEST_F(ShownWindowTest, RadioButtonsFormOneGroup) {
 }
 
 TEST_F(ShownWindowTest, APictureButtonLooksAndClicksAsTheMouseGoes) {
-  PictureButton& button = window_->AddPictureButton(Spec("图形按钮_开始", Rect{10, 10, 50, 30}));
+  PictureButton& button = window_->AddPictureButton(Options("图形按钮_开始", Rect{10, 10, 50, 30}));
   ButtonPictures pictures;
   pictures.normal = SolidBitmap(20, 20, kRed);
   pictures.hover = SolidBitmap(20, 20, kBlue);
@@ -224,7 +224,7 @@ TEST_F(ShownWindowTest, APictureButtonLooksAndClicksAsTheMouseGoes) {
 TEST_F(ShownWindowTest, LabelsAreOneLineOnTheWindowsBackground) {
   window_->SetBackColour(0xFF0000);  // blue
   window_->SetBackgroundPicture(SolidBitmap(80, 60, kGreen));
-  Label& label = window_->AddLabel(Spec("标签_信息提示", Rect{10, 20, 150, 40}));
+  Label& label = window_->AddLabel(Options("标签_信息提示", Rect{10, 20, 150, 40}));
   label.SetText("ab");
   struct Case {
     bool transparent, right;
@@ -310,7 +310,7 @@ Bytes TinyGif(const std::vector<int>& frame_colours, int delay_hundredths, int l
 }
 
 TEST_F(ShownWindowTest, PictureBoxesShowPicturesAndPlayGifs) {
-  PictureBox& box = window_->AddPictureBox(Spec("图片框_准心", Rect{10, 10, 30, 30}));
+  PictureBox& box = window_->AddPictureBox(Options("图片框_准心", Rect{10, 10, 30, 30}));
   auto& frames = static_cast<Win32PictureBox&>(box);
   int pressed = 0;
   box.onLeftPressed = [&] { ++pressed; };
@@ -357,7 +357,7 @@ TEST_F(ShownWindowTest, PictureBoxesShowPicturesAndPlayGifs) {
 
 TEST_F(ShownWindowTest, TheColourPickerOpensTheColourDialog) {
   ColourPicker& picker =
-      window_->AddColourPicker(Spec("颜色选择器_边框颜色", Rect{100, 10, 140, 30}));
+      window_->AddColourPicker(Options("颜色选择器_边框颜色", Rect{100, 10, 140, 30}));
   picker.SetColour(0x00FF00);
   Pump(30);
   EXPECT_EQ(ScreenPixel(120, 20), kGreen);
