@@ -13,7 +13,10 @@ constexpr int kLastAssignedCode = kMaxCodes - 2;
 
 }  // namespace
 
-LzwEncoder::LzwEncoder() : keys_(kHashSize, 0), codes_(kHashSize, 0) {}
+LzwEncoder::LzwEncoder()
+    : keys_(kHashSize, 0),
+      codes_(kHashSize, 0),
+      children_(static_cast<std::size_t>(kMaxCodes) * 4, 0) {}
 
 void LzwEncoder::ClearTable() {
   ++generation_;
@@ -21,6 +24,7 @@ void LzwEncoder::ClearTable() {
     std::fill(keys_.begin(), keys_.end(), 0u);
     generation_ = 1;
   }
+  for (std::uint32_t code = 0; code < clear_code_; ++code) ForgetChildren(code);
 }
 
 void LzwEncoder::Put(std::uint32_t code) {
@@ -58,7 +62,8 @@ void LzwEncoder::AddApproximate(std::uint8_t* indices, std::size_t count,
   Run(indices, count, &alternatives);
 }
 
-std::uint32_t LzwEncoder::Lookup(std::uint32_t key, std::uint32_t tag, std::uint32_t& slot) const {
+inline std::uint32_t LzwEncoder::Lookup(std::uint32_t key, std::uint32_t tag,
+                                        std::uint32_t& slot) const {
   slot = (key * 2654435761u) >> (32 - kHashBits);
   for (;;) {
     const std::uint32_t entry = keys_[slot];
@@ -82,10 +87,12 @@ void LzwEncoder::Run(std::uint8_t* indices, std::size_t count, LzwAlternatives* 
     std::uint32_t slot;
     std::uint32_t code = Lookup(key, tag, slot);
     if (code == kNoCode && alternatives != nullptr) {
-      const int n = alternatives->Get(i, options);
+      const std::uint64_t* children = &children_[static_cast<std::size_t>(current) * 4];
+      const int n = alternatives->GetAllowed(i, children, options);
       for (int k = 0; k < n; ++k) {
         std::uint32_t ignored;
         const std::uint32_t other = options[k] & index_mask;
+        if ((children[other >> 6] >> (other & 63) & 1u) == 0) continue;
         code = Lookup((current << 8 | other) + 1, tag, ignored);
         if (code != kNoCode) {
           indices[i] = static_cast<std::uint8_t>(other);
@@ -101,6 +108,9 @@ void LzwEncoder::Run(std::uint8_t* indices, std::size_t count, LzwAlternatives* 
     if (next_code_ <= static_cast<std::uint32_t>(kLastAssignedCode)) {
       keys_[slot] = tag | key;
       codes_[slot] = static_cast<std::uint16_t>(next_code_);
+      children_[static_cast<std::size_t>(current) * 4 + (pixel >> 6)] |= std::uint64_t{1}
+                                                                         << (pixel & 63);
+      ForgetChildren(next_code_);
       ++next_code_;
       if (next_code_ > (1u << bits_) && bits_ < kMaxCodeBits) ++bits_;
     } else if (StaleTable(position_ + i)) {

@@ -17,6 +17,16 @@ class LzwAlternatives {
   // Writes up to 256 acceptable indices for pixel `i` (not its own), best
   // first, and returns how many.
   virtual int Get(std::size_t i, std::uint8_t* out) = 0;
+  // The same limited to the indices whose bit is set in `allowed` (256
+  // bits); only the first answer is used.
+  virtual int GetAllowed(std::size_t i, const std::uint64_t* allowed, std::uint8_t* out) {
+    const int n = Get(i, out);
+    int kept = 0;
+    for (int k = 0; k < n; ++k) {
+      if ((allowed[out[k] >> 6] >> (out[k] & 63) & 1u) != 0) out[kept++] = out[k];
+    }
+    return kept;
+  }
 };
 
 // Compresses `count` colour indices (each below 1 << min_code_size) and
@@ -68,6 +78,13 @@ class LzwEncoder {
   std::vector<std::uint32_t> keys_;
   std::vector<std::uint16_t> codes_;
   std::uint32_t generation_ = 0;
+  // Per code, one bit per pixel index that continues its string in the
+  // current table: lets the lossy search skip hash probes that must miss.
+  std::vector<std::uint64_t> children_;
+  void ForgetChildren(std::uint32_t code) {
+    std::uint64_t* row = &children_[static_cast<std::size_t>(code) * 4];
+    row[0] = row[1] = row[2] = row[3] = 0;
+  }
 };
 
 // Decompresses a packed code stream into at most `max_pixels` indices.

@@ -319,4 +319,33 @@ int NearColorAlternatives::Get(std::size_t i, std::uint8_t* out) {
   return n;
 }
 
+int NearColorAlternatives::GetAllowed(std::size_t i, const std::uint64_t* allowed,
+                                      std::uint8_t* out) {
+  const int own = indices_[i];
+  if (own == transparent_) return 0;
+  const std::uint32_t c = pixels_[i];
+  const int own_distance = ColorDistance(c, palette_[static_cast<std::size_t>(own)]);
+  const int limit = 2 * own_distance + slack_;
+  int count = 0;
+  const std::uint8_t* list = nearest_.Candidates(c, count);
+  const std::uint32_t* least = nearest_.LeastDistances(list);
+  // The nearest allowed one, the earliest in the list on a tie, as Get's
+  // first answer among the allowed.
+  int best = limit + 1;
+  int found = -1;
+  for (int k = 0; k < count && static_cast<int>(least[k]) <= limit; ++k) {
+    const int index = list[k];
+    if (index == own || (allowed[index >> 6] >> (index & 63) & 1u) == 0) continue;
+    if (static_cast<int>(least[k]) >= best) break;
+    const int d = ColorDistance(c, palette_[static_cast<std::size_t>(index)]);
+    if (d < best) {
+      best = d;
+      found = index;
+    }
+  }
+  if (found < 0) return 0;
+  out[0] = static_cast<std::uint8_t>(found);
+  return 1;
+}
+
 }  // namespace framelark

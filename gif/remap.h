@@ -173,6 +173,7 @@ class NearColorAlternatives : public LzwAlternatives {
         transparent_(transparent),
         slack_(slack) {}
   int Get(std::size_t i, std::uint8_t* out) override;
+  int GetAllowed(std::size_t i, const std::uint64_t* allowed, std::uint8_t* out) override;
 
  private:
   const std::uint32_t* pixels_;
