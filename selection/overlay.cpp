@@ -5,6 +5,7 @@
 
 #include "engine/recorder_state.h"
 #include "platform/current.h"
+#include "selection/popup_window.h"
 #include "shell/main_window.h"
 
 namespace framelark {
@@ -108,18 +109,10 @@ OverlayWindow* Overlay() { return g_overlay.get(); }
 void OpenOverlayWindow() {
   if (g_overlay) return;  // already open: MainWindow is disabled meanwhile anyway
   platform::Platform& p = platform::Current();
-  const platform::Size screen = p.ScreenSize();
 
-  platform::WindowSpec options;
-  options.title = "";
-  options.size = platform::Size{kFormWidth, kFormHeight};
-  options.position =
-      platform::Point{(screen.width - kFormWidth) / 2, (screen.height - kFormHeight) / 2};
-  options.frameless = true;
-  options.topmost = true;
-  options.taskbar = false;  // owned by MainWindow
-  options.visible = true;
-  options.backColour = platform::kDefaultColour;  // never seen: the canvas covers it
+  // Shown when loaded; its background is never seen: the canvas covers it.
+  const platform::WindowSpec options =
+      CentredPopupOptions(kFormWidth, kFormHeight, true, platform::kDefaultColour);
 
   auto o = std::make_unique<OverlayWindow>();
   o->form = p.NewWindow(options);

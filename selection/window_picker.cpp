@@ -5,6 +5,7 @@
 #include "engine/recorder_state.h"
 #include "gif/bitmap_file.h"
 #include "platform/current.h"
+#include "selection/popup_window.h"
 #include "selection/window_under_mouse.h"
 #include "shell/main_window.h"
 
@@ -97,18 +98,10 @@ OutlineWindow* Outline() { return OutlineLoaded() ? g_outline.get() : nullptr; }
 void OpenOutlineWindow() {
   if (OutlineLoaded()) return;  // already picking
   platform::Platform& p = platform::Current();
-  const platform::Size screen = p.ScreenSize();
 
-  platform::WindowSpec options;
-  options.title = "";
-  options.size = platform::Size{kFormWidth, kFormHeight};
-  options.position =
-      platform::Point{(screen.width - kFormWidth) / 2, (screen.height - kFormHeight) / 2};
-  options.frameless = true;
-  options.topmost = true;
-  options.taskbar = false;  // owned by MainWindow
-  options.visible = false;  // the first flash tick shows it
-  options.backColour = kFormBackColour;
+  // Created hidden: the first flash tick shows it.
+  const platform::WindowSpec options =
+      CentredPopupOptions(kFormWidth, kFormHeight, false, kFormBackColour);
 
   auto o = std::make_unique<OutlineWindow>();
   o->form = p.NewWindow(options);
